@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the demo need on a fresh Debian 12 machine.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  clang-14 libclang-rt-14-dev          # libFuzzer and the sanitizer runtimes for clang
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang-format
+  srecord                               # srec_cat: independent oracle for the converter tests
+  sdcc                                  # builds the example 8051 firmware
+  xvfb xauth x11-apps imagemagick       # running and photographing the GUI without a display
+  fonts-dejavu-core
+)
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps.sh: run as root (it calls apt-get)" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// The chip's code memory is 8 KB; both images are indexed by code address.
+inline constexpr int kImageSize = 8192;
+
+// The program's whole data model, shared by the user-interface thread and the one worker.
+// Only the two worker flags are atomic: the operation dialog's modality keeps every other writer
+// away while a worker runs, and the worker publishes its results (images, counts,
+// deviceImageValid) by clearing operationBusy with release ordering; readers test it with
+// acquire ordering before they look at the results.
+struct ImageStore {
+    std::int32_t* FileImage = nullptr;    // kImageSize entries, one byte value 0..255 each
+    std::int32_t* DeviceImage = nullptr;  // kImageSize entries, one byte value 0..255 each
+    std::int32_t fileByteCount = 0;
+    std::int32_t deviceByteCount = 0;
+    std::int32_t fileLoaded = 0;
+    std::int32_t deviceImageValid = 0;
+    std::int32_t needsConversion = 0;
+    std::atomic<std::int32_t> operationBusy{0};
+    std::atomic<std::int32_t> cancelRequested{0};
+
+    bool IsBusy() const { return operationBusy.load(std::memory_order_acquire) != 0; }
+    void SetBusy(bool busy) { operationBusy.store(busy ? 1 : 0, std::memory_order_release); }
+    bool IsCancelRequested() const { return cancelRequested.load(std::memory_order_acquire) != 0; }
+    void SetCancelRequested(bool requested) {
+        cancelRequested.store(requested ? 1 : 0, std::memory_order_release);
+    }
+};
+
+// The process-wide store. The images are allocated once at start-up (before the timer and the
+// application object) and released once, when the main window quits.
+extern ImageStore imageStore;
+
+void AllocateImages();
+void ReleaseImages();
+
+// Resets counts and flags to their start-up values (tests start every case from here).
+void ResetImageStoreState();

@@ -1,0 +1,11 @@
+#pragma once
+
+// Message-box styles and answers, with the values the program's boxes are specified in.
+// Plain constants: code that knows no widgets asks for boxes through an interface.
+inline constexpr unsigned MB_OK = 0x0000;
+inline constexpr unsigned MB_OKCANCEL = 0x0001;
+inline constexpr unsigned MB_DEFBUTTON1 = 0x0000;
+inline constexpr unsigned MB_BUTTONS_MASK = 0x000F;
+
+inline constexpr int IDOK_ANSWER = 1;
+inline constexpr int IDCANCEL_ANSWER = 2;

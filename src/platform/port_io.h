@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Byte access to the first parallel port's data register (written) and status register (read),
+// in program order, with nothing buffered between two writes.
+class PortIo {
+public:
+    virtual ~PortIo() = default;
+    virtual void WriteData(std::uint8_t value) = 0;
+    virtual std::uint8_t ReadStatus() = 0;
+};
+
+// Opens the first parallel port: Linux ppdev on /dev/parport0 first, then direct I/O at
+// 0x378/0x379 (x86 only). Returns nullptr when no access path opens; `why` then says what failed.
+std::unique_ptr<PortIo> OpenParallelPort(std::string* why = nullptr);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Starts `program` with `arguments` (each one argument, never re-split at blanks and never seen
+// by a shell), with no window shown, and waits without a time limit for it to end.
+// Returns its exit status (0 = success), or nothing when it could not be started.
+std::optional<int> RunHiddenAndWait(const std::string& program,
+                                    const std::vector<std::string>& arguments);

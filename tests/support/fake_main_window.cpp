@@ -1,0 +1,79 @@
+#include "fake_main_window.h"
+
+#include "app/resource_ids.h"
+#include "framework/message_box_types.h"
+
+FakeMainWindow::FakeMainWindow() {
+    texts = {
+        {IDC_BROWSE, "-->"},          {IDCANCEL, "QUIT"},         {IDC_PROG, "PROG"},
+        {IDC_COMPARE, "<< compare >>"}, {IDC_COMPARE_RESULT, ""},   {IDC_DEVICE_STATE, "NOT LOADED"},
+        {IDC_READ, "READ"},           {IDC_ERASE, "ERASE"},       {IDC_FILE_NAME, ""},
+        {IDC_FILE_CONTENTS, "contents"}, {IDC_DEVICE_CONTENTS, "contents"}, {IDC_SAVE, "N/A"},
+        {IDC_RELOAD, "reload"},       {IDC_FILE_BYTES, ""},       {IDC_DEVICE_BYTES, ""},
+    };
+}
+
+void FakeMainWindow::SetItemText(int id, std::string_view text) {
+    texts[id] = std::string(text);
+    events.push_back("text " + std::to_string(id) + " " + std::string(text));
+}
+
+int FakeMainWindow::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {
+    boxes.push_back({std::string(text), std::string(caption), type});
+    events.push_back("box " + std::string(text));
+    if (onBox) {
+        onBox(boxes.back());
+    }
+    if (boxAnswers.empty()) {
+        return IDOK_ANSWER;
+    }
+    const int answer = boxAnswers.front();
+    boxAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> FakeMainWindow::ChooseFileToOpen(std::string_view filter) {
+    openFilters.emplace_back(filter);
+    events.emplace_back("open dialog");
+    if (openAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> FakeMainWindow::ChooseFileToSave(std::string_view defaultExtension,
+                                                            std::string_view filter) {
+    saveExtensions.emplace_back(defaultExtension);
+    saveFilters.emplace_back(filter);
+    events.emplace_back("save dialog");
+    if (saveAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+void FakeMainWindow::OpenConvertNotice() {
+    noticeOpen = true;
+    events.emplace_back("notice open");
+}
+
+void FakeMainWindow::CloseConvertNotice() {
+    noticeOpen = false;
+    events.emplace_back("notice close");
+}
+
+void FakeMainWindow::RunOperationDialog(int viewKind) {
+    events.push_back("operation " + std::to_string(viewKind));
+    if (operationDialog) {
+        operationDialog(viewKind);
+    }
+}
+
+std::string FakeMainWindow::Text(int id) const {
+    const auto it = texts.find(id);
+    return it == texts.end() ? std::string() : it->second;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window_view.h"
+
+// A main window without widgets: remembers every control's text and every box it was asked to
+// show, answers boxes and file dialogs from a script, and records the order of events.
+class FakeMainWindow final : public MainWindowView {
+public:
+    struct ShownBox {
+        std::string text;
+        std::string caption;
+        unsigned type;
+    };
+
+    FakeMainWindow();
+
+    void SetItemText(int id, std::string_view text) override;
+    int ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) override;
+    std::optional<std::string> ChooseFileToOpen(std::string_view filter) override;
+    std::optional<std::string> ChooseFileToSave(std::string_view defaultExtension,
+                                                std::string_view filter) override;
+    void OpenConvertNotice() override;
+    void CloseConvertNotice() override;
+    void RunOperationDialog(int viewKind) override;
+    char* StartupDirectory() override { return startupDirectory; }
+    char* FilePath() override { return filePath; }
+
+    // Text of a control as the main window would show it now.
+    std::string Text(int id) const;
+
+    std::map<int, std::string> texts;           // starts with the main window's initial texts
+    std::vector<ShownBox> boxes;                 // every message box, in order
+    std::deque<int> boxAnswers;                  // answers to give, IDOK_ANSWER when empty
+    std::deque<std::optional<std::string>> openAnswers;  // nothing = cancel
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<std::string> openFilters, saveFilters, saveExtensions;
+    std::vector<std::string> events;             // "text <id>", "box <text>", "notice open", ...
+    bool noticeOpen = false;
+    std::function<void(int viewKind)> operationDialog;  // runs the operation when set
+    std::function<void(const ShownBox&)> onBox;          // called while a box is "on screen"
+
+    char startupDirectory[kPathBufferSize] = {};
+    char filePath[kPathBufferSize] = {};
+};
