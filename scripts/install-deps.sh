@@ -11,6 +11,7 @@ packages=(
   clang-format
   srecord                               # srec_cat: independent oracle for the converter tests
   sdcc                                  # builds the example 8051 firmware
+  sigrok-cli                            # decodes our VCD traces as a logic analyzer would
   xvfb xauth x11-apps imagemagick       # running and photographing the GUI without a display
   fonts-dejavu-core
 )
