@@ -2,7 +2,8 @@
 
 class MainWindowView;
 
-inline constexpr const char* kCalibratingMessage = "TIMING ROUTINE STILL CALIBRATING.\nTRY AGAIN SOON.";
+inline constexpr const char* kCalibratingMessage =
+    "TIMING ROUTINE STILL CALIBRATING.\nTRY AGAIN SOON.";
 
 // READ, PROG and ERASE start here: false (after the message box) while the shared timer is
 // still calibrating.

@@ -18,7 +18,9 @@ CCycleTimer::~CCycleTimer() {
     }
 }
 
-void CCycleTimer::ReadCounter() { now = counter_.Read(); }
+void CCycleTimer::ReadCounter() {
+    now = counter_.Read();
+}
 
 void CCycleTimer::StartCalibration() {
     // A one-shot that cannot be armed is not reported: the gate then stays closed for good.
@@ -49,8 +51,9 @@ void CCycleTimer::DelayMicroseconds(std::int32_t us) {
     // A 32-bit signed product (wrapping as the hardware multiply does), sign-extended before the
     // 64-bit add; the comparison is unsigned.
     const auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(ticksPerMicrosecond) *
-                                                    static_cast<std::uint32_t>(us));
-    const std::uint64_t target = now + static_cast<std::uint64_t>(static_cast<std::int64_t>(product));
+                                                   static_cast<std::uint32_t>(us));
+    const std::uint64_t target =
+        now + static_cast<std::uint64_t>(static_cast<std::int64_t>(product));
     while (now < target) {
         ReadCounter();
     }

@@ -39,6 +39,10 @@ bool EnsurePortOpen(MainWindowView& window) {
     return false;
 }
 
-PortIo* CurrentPort() { return OpenPort().get(); }
+PortIo* CurrentPort() {
+    return OpenPort().get();
+}
 
-void ClosePort() { OpenPort().reset(); }
+void ClosePort() {
+    OpenPort().reset();
+}

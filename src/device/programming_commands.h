@@ -12,7 +12,9 @@ inline constexpr std::int32_t kReadCodeOp = 0x01;
 constexpr std::int32_t CodeInstructionHigh(std::int32_t address, std::int32_t op) {
     return (((address >> 8) & 0x1F) << 3) | op;
 }
-constexpr std::int32_t CodeInstructionLow(std::int32_t address) { return address & 0xFF; }
+constexpr std::int32_t CodeInstructionLow(std::int32_t address) {
+    return address & 0xFF;
+}
 
 // Callers enter programming mode first and send ProgrammingEnable once per action; none of these
 // touches the reset-control line.

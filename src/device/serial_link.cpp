@@ -14,7 +14,9 @@ void WriteDataRegister(std::int32_t value) {
 
 }  // namespace
 
-void LinkDelay(std::int32_t us) { cycleTimer->DelayMicroseconds(us); }
+void LinkDelay(std::int32_t us) {
+    cycleTimer->DelayMicroseconds(us);
+}
 
 void SendBit(std::int32_t bit) {
     // The data line changes while the clock is still high from the previous bit, and the falling

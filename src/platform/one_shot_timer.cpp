@@ -3,7 +3,9 @@
 #include <system_error>
 #include <utility>
 
-ThreadOneShotTimer::~ThreadOneShotTimer() { Cancel(); }
+ThreadOneShotTimer::~ThreadOneShotTimer() {
+    Cancel();
+}
 
 bool ThreadOneShotTimer::Arm(std::chrono::milliseconds delay, std::function<void()> callback) {
     Cancel();

@@ -80,8 +80,8 @@ public:
     static std::unique_ptr<PortIo> Open(std::string* why) {
         if (ioperm(kDataPort, 2, 1) != 0) {
             if (why != nullptr) {
-                *why += std::string(why->empty() ? "" : "; ") + "ioperm(0x378): " +
-                        std::strerror(errno);
+                *why += std::string(why->empty() ? "" : "; ") +
+                        "ioperm(0x378): " + std::strerror(errno);
             }
             return nullptr;
         }

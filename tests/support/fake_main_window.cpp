@@ -5,11 +5,21 @@
 
 FakeMainWindow::FakeMainWindow() {
     texts = {
-        {IDC_BROWSE, "-->"},          {IDCANCEL, "QUIT"},         {IDC_PROG, "PROG"},
-        {IDC_COMPARE, "<< compare >>"}, {IDC_COMPARE_RESULT, ""},   {IDC_DEVICE_STATE, "NOT LOADED"},
-        {IDC_READ, "READ"},           {IDC_ERASE, "ERASE"},       {IDC_FILE_NAME, ""},
-        {IDC_FILE_CONTENTS, "contents"}, {IDC_DEVICE_CONTENTS, "contents"}, {IDC_SAVE, "N/A"},
-        {IDC_RELOAD, "reload"},       {IDC_FILE_BYTES, ""},       {IDC_DEVICE_BYTES, ""},
+        {IDC_BROWSE, "-->"},
+        {IDCANCEL, "QUIT"},
+        {IDC_PROG, "PROG"},
+        {IDC_COMPARE, "<< compare >>"},
+        {IDC_COMPARE_RESULT, ""},
+        {IDC_DEVICE_STATE, "NOT LOADED"},
+        {IDC_READ, "READ"},
+        {IDC_ERASE, "ERASE"},
+        {IDC_FILE_NAME, ""},
+        {IDC_FILE_CONTENTS, "contents"},
+        {IDC_DEVICE_CONTENTS, "contents"},
+        {IDC_SAVE, "N/A"},
+        {IDC_RELOAD, "reload"},
+        {IDC_FILE_BYTES, ""},
+        {IDC_DEVICE_BYTES, ""},
     };
 }
 

@@ -35,16 +35,16 @@ public:
     // Text of a control as the main window would show it now.
     std::string Text(int id) const;
 
-    std::map<int, std::string> texts;           // starts with the main window's initial texts
-    std::vector<ShownBox> boxes;                 // every message box, in order
-    std::deque<int> boxAnswers;                  // answers to give, IDOK_ANSWER when empty
+    std::map<int, std::string> texts;  // starts with the main window's initial texts
+    std::vector<ShownBox> boxes;       // every message box, in order
+    std::deque<int> boxAnswers;        // answers to give, IDOK_ANSWER when empty
     std::deque<std::optional<std::string>> openAnswers;  // nothing = cancel
     std::deque<std::optional<std::string>> saveAnswers;
     std::vector<std::string> openFilters, saveFilters, saveExtensions;
-    std::vector<std::string> events;             // "text <id>", "box <text>", "notice open", ...
+    std::vector<std::string> events;  // "text <id>", "box <text>", "notice open", ...
     bool noticeOpen = false;
     std::function<void(int viewKind)> operationDialog;  // runs the operation when set
-    std::function<void(const ShownBox&)> onBox;          // called while a box is "on screen"
+    std::function<void(const ShownBox&)> onBox;         // called while a box is "on screen"
 
     char startupDirectory[kPathBufferSize] = {};
     char filePath[kPathBufferSize] = {};

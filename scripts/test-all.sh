@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds every configuration and runs the whole test suite:
+# the normal build, AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer (widget-free
+# tests: Qt's own locking is not instrumented), and a bounded fuzzing run of the firmware parser.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "$(id -u)" -eq 0 ]; then
+  bash scripts/install-deps.sh
+else
+  sudo bash scripts/install-deps.sh
+fi
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+run_preset() {
+  local preset=$1; shift
+  echo "=== ${preset}: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "=== ${preset}: tests"
+  ctest --preset "$preset" -j "$jobs" --timeout 600 "$@"
+}
+
+run_preset default
+run_preset asan-ubsan
+run_preset tsan -LE gui
+
+echo "=== fuzz: firmware parser"
+bash scripts/fuzz.sh "${ISP_FUZZ_SECONDS:-60}"

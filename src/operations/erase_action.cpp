@@ -1,0 +1,31 @@
+#include "operations/erase_action.h"
+
+#include "app/device_display.h"
+#include "app/main_window_view.h"
+#include "device/calibration_gate.h"
+#include "device/port_access.h"
+#include "device/programming_commands.h"
+#include "device/serial_link.h"
+#include "framework/message_box_types.h"
+
+void OnErase(MainWindowView& window) {
+    if (!PassCalibrationGate(window)) {
+        return;
+    }
+    // Asking only when the cable can be reached: a confirmed erase that then cannot run would
+    // leave the user guessing what happened to the chip.
+    if (!EnsurePortOpen(window)) {
+        return;
+    }
+    if (window.ShowMessageBox("ERASE FLASH CONTENTS?", "WARNING", MB_OKCANCEL | MB_DEFBUTTON1) ==
+        IDCANCEL_ANSWER) {
+        return;
+    }
+    // No settle before the enable and no pause after the erase: the chip times its erase cycle
+    // itself and nothing is read back.
+    SetProgrammingMode(1);
+    ProgrammingEnable();
+    ChipErase();
+    SetProgrammingMode(0);
+    ResetDeviceDisplay(window);
+}

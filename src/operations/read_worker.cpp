@@ -1,0 +1,55 @@
+#include "app/image_store.h"
+#include "app/resource_ids.h"
+#include "device/cycle_timer.h"
+#include "device/programming_commands.h"
+#include "device/serial_link.h"
+#include "device/timing.h"
+#include "operations/operation_view.h"
+#include "operations/workers.h"
+
+int ReadThreadProc(OperationView& dialog) {
+    imageStore.SetBusy(true);
+    SetProgrammingMode(1);
+    cycleTimer->DelayMicroseconds(kProgrammingModeSettleMicroseconds);
+    ProgrammingEnable();
+    dialog.SetStatusText("READING DEVICE");
+
+    std::int32_t* const image = imageStore.DeviceImage;
+    int i = 0;
+    int run = 0;
+    for (;;) {
+        if (imageStore.IsCancelRequested()) {
+            break;
+        }
+        image[i] = ReadCodeByte(i);
+        // Sent before i advances, so a full read leaves the bar at 99.
+        dialog.SetProgressPosition(static_cast<int>(i * 0.0001220703125 * 100));
+        // 52 equal bytes (a byte and 51 repeats) end the read: erased flash, or the padding after
+        // a program. The count stops where that run starts; the run itself stays in the image.
+        run = (i > 0 && image[i] == image[i - 1]) ? run + 1 : 0;
+        if (run > 50) {
+            dialog.SetProgressPosition(100);
+            i -= 51;
+            break;
+        }
+        ++i;
+        if (i > kImageSize - 1) {
+            break;
+        }
+    }
+    imageStore.deviceByteCount = i;
+    SetProgrammingMode(0);
+    imageStore.deviceImageValid = 1;
+
+    // Tested again after the loop: a cancel after the last address still discards the image.
+    if (imageStore.IsCancelRequested()) {
+        imageStore.deviceByteCount = 0;
+        imageStore.deviceImageValid = 0;
+        dialog.SetMainWindowItemText(IDC_SAVE, "N/A");
+        dialog.SetStatusText("CANCELLED");
+        dialog.SetProgressPosition(0);
+    }
+    imageStore.SetBusy(false);
+    dialog.SetCloseLabel();
+    return 0;
+}
