@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <thread>
+
+#include "framework/dialog.h"
+
+class WorkerBridge;
+
+// The modal operation dialog (template 129): a status line, a progress bar, WAIT/CLOSE and
+// CANCEL. It starts the worker for its viewKind (0 read, 1 program and verify) and can't be
+// closed while that worker is busy; CANCEL and Escape only ask the worker to stop.
+class CActionDlg final : public Dialog {
+    Q_OBJECT
+
+public:
+    explicit CActionDlg(int viewKind, QWidget* parent = nullptr);
+    ~CActionDlg() override;
+
+    int viewKind;
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(int id) override;
+
+private:
+    void OnCancelCommand() { OnCancel(); }
+    friend struct ActionDlgCommands;
+
+    std::unique_ptr<WorkerBridge> bridge_;
+    std::thread worker_;
+};
