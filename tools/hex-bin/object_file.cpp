@@ -1,0 +1,48 @@
+#include "object_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace hexbin {
+namespace {
+
+std::filesystem::path WithSuffix(const std::filesystem::path& base, const char* suffix) {
+    std::filesystem::path path = base;
+    path += suffix;
+    return path;
+}
+
+}  // namespace
+
+std::filesystem::path ObjectFilePath(const std::filesystem::path& base) {
+    const std::filesystem::path lower = WithSuffix(base, ".obj");
+    std::error_code error;
+    if (std::filesystem::exists(lower, error)) {
+        return lower;
+    }
+    const std::filesystem::path upper = WithSuffix(base, ".OBJ");
+    return std::filesystem::exists(upper, error) ? upper : lower;
+}
+
+std::filesystem::path BinaryFilePath(const std::filesystem::path& base) {
+    return WithSuffix(base, ".bin");
+}
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace hexbin
