@@ -1,3 +1,5 @@
+#include "operations/erase_action.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include "device_fixture.h"
 #include "fake_main_window.h"
 #include "framework/message_box_types.h"
-#include "operations/erase_action.h"
 #include "recording_port.h"
 
 namespace {
@@ -135,8 +136,8 @@ TEST_F(EraseActionTest, AResetFollowsTheSequenceInTheStatedOrder) {
     Calibrate();
     OnErase(window);
     const std::vector<std::string> tail(window.events.end() - 4, window.events.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{
-                        "text 1004 NOT LOADED", "text 1010 ", "text 1003 ", "text 1008 N/A"}));
+    EXPECT_EQ(tail, (std::vector<std::string>{"text 1004 NOT LOADED", "text 1010 ", "text 1003 ",
+                                              "text 1008 N/A"}));
 }
 
 TEST_F(EraseActionTest, WithNoPortShowsTheMessageAndNothingElse) {

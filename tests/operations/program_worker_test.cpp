@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/image_store.h"
+#include "operations/workers.h"
+#include "recording_operation_view.h"
+#include "sim_chip_fixture.h"
+
+namespace {
+
+class ProgramWorkerTest : public SimChipFixture {
+protected:
+    void LoadFile(int length) {
+        imageStore.fileLoaded = 1;
+        imageStore.fileByteCount = length;
+        for (int i = 0; i < length; ++i) {
+            imageStore.FileImage[i] = (i * 53 + 7) & 0xFF;
+        }
+    }
+    RecordingOperationView view;
+};
+
+class ProgramSizeTest : public ProgramWorkerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ProgramSizeTest, WritesEveryByteAndVerifiesIt) {
+    const int length = GetParam();
+    LoadFile(length);
+    chip->Flash().fill(0x00);  // not erased first: every write replaces its byte all the same
+    EXPECT_EQ(ProgramThreadProc(view), 0);
+
+    EXPECT_EQ(view.statuses, (std::vector<std::string>{"PROGRAMMING DEVICE", "VERIFYING DEVICE",
+                                                       "WRITE SUCCESSFUL!"}));
+    ASSERT_EQ(view.progress.size(), static_cast<std::size_t>(2 * length));
+    if (length > 0) {
+        EXPECT_EQ(view.progress[static_cast<std::size_t>(length - 1)], 100);
+        EXPECT_EQ(view.progress.back(), 100);
+    }
+    for (int i = 0; i < length; ++i) {
+        ASSERT_EQ(chip->Flash()[static_cast<std::size_t>(i)], imageStore.FileImage[i]) << i;
+        ASSERT_EQ(imageStore.DeviceImage[i], imageStore.FileImage[i]) << i;
+    }
+    for (std::size_t i = static_cast<std::size_t>(length); i < 8192; ++i) {
+        ASSERT_EQ(chip->Flash()[i], 0x00) << i;
+    }
+    // One enable, then a write and a read per byte.
+    EXPECT_EQ(chip->Counts().obeyed, 1u + 2u * static_cast<std::uint64_t>(length));
+    EXPECT_EQ(view.closeLabels, 1);
+    EXPECT_FALSE(imageStore.IsBusy());
+    EXPECT_FALSE(chip->InProgrammingMode());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ProgramSizeTest, ::testing::Values(0, 1, 300, 8192));
+
+TEST_F(ProgramWorkerTest, ProgressFormsTheQuotientFirst) {
+    LoadFile(100);
+    ProgramThreadProc(view);
+    ASSERT_EQ(view.progress.size(), 200u);
+    EXPECT_EQ(view.progress[28], 28);  // 29 of 100 bytes
+    for (int i = 1; i <= 100; ++i) {
+        const int expected = static_cast<int>(static_cast<double>(i) / 100.0 * 100.0);
+        ASSERT_EQ(view.progress[static_cast<std::size_t>(i - 1)], expected);
+        ASSERT_EQ(view.progress[static_cast<std::size_t>(99 + i)], expected);
+    }
+}
+
+TEST_F(ProgramWorkerTest, CancelDuringTheWritePassSkipsTheReadBack) {
+    LoadFile(500);
+    view.onProgress = [](int, int updates) {
+        if (updates == 120) {
+            imageStore.SetCancelRequested(true);
+        }
+    };
+    ProgramThreadProc(view);
+    EXPECT_EQ(chip->Counts().obeyed, 1u + 120u);  // enable and 120 writes, no read
+    EXPECT_EQ(view.statuses,
+              (std::vector<std::string>{"PROGRAMMING DEVICE", "VERIFYING DEVICE", "CANCELLED!"}));
+    EXPECT_EQ(view.LastProgress(), 0);
+    EXPECT_EQ(view.progress.size(), 121u);
+    EXPECT_FALSE(chip->InProgrammingMode());
+    EXPECT_EQ(view.closeLabels, 1);
+}
+
+TEST_F(ProgramWorkerTest, ACellThatWillNotProgramFailsAfterBothFullPasses) {
+    LoadFile(300);
+    chip->AddUnprogrammableCell(17);
+    ProgramThreadProc(view);
+    EXPECT_EQ(view.LastStatus(), "WRITE FAILED!");
+    EXPECT_EQ(chip->Counts().obeyed, 1u + 600u);
+    EXPECT_EQ(view.progress.size(), 600u);
+}
+
+TEST_F(ProgramWorkerTest, AWriteCycleLongerThanThePauseIsCaughtByTheVerify) {
+    LoadFile(50);
+    chip->SetWriteCycleNanoseconds(4'000'000);
+    ProgramThreadProc(view);
+    EXPECT_EQ(view.LastStatus(), "WRITE FAILED!");
+    chip->ClearViolations();  // the chip rightly reports writes it was too busy to take
+}
+
+TEST_F(ProgramWorkerTest, ACancelAfterTheLastVerifiedByteStillReportsCancelled) {
+    LoadFile(10);
+    view.onProgress = [](int, int updates) {
+        if (updates == 20) {
+            imageStore.SetCancelRequested(true);
+        }
+    };
+    ProgramThreadProc(view);
+    EXPECT_EQ(view.LastStatus(), "CANCELLED!");
+    EXPECT_EQ(view.LastProgress(), 0);
+}
+
+}  // namespace
