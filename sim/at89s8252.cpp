@@ -1,0 +1,333 @@
+#include "sim/at89s8252.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace sim {
+
+namespace {
+
+constexpr std::uint8_t kEnableFirst = 0xAC;
+constexpr std::uint8_t kEnableSecond = 0x53;
+constexpr std::uint8_t kEraseFirst = 0xAC;
+constexpr std::uint8_t kEraseSecondMask = 0x07;
+constexpr std::uint8_t kEraseSecondBits = 0x04;
+constexpr std::uint8_t kOperationMask = 0x07;
+constexpr std::uint8_t kWriteCodeOperation = 0x02;
+constexpr std::uint8_t kReadCodeOperation = 0x01;
+constexpr std::uint8_t kErased = 0xFF;
+
+std::uint16_t CodeAddress(std::uint8_t first, std::uint8_t second) {
+    return static_cast<std::uint16_t>(((first >> 3) << 8) | second);
+}
+
+bool IsReadCode(std::uint8_t first) {
+    return first != kEraseFirst && (first & kOperationMask) == kReadCodeOperation;
+}
+
+}  // namespace
+
+At89s8252::At89s8252(const ChipTiming& timing)
+    : timing_(timing), limits_(ClockLimitsFor(timing.oscillatorHz)) {
+    flash_.fill(kErased);
+}
+
+void At89s8252::LoadFlash(std::span<const std::uint8_t> image) {
+    flash_.fill(kErased);
+    std::copy_n(image.begin(), std::min(image.size(), flash_.size()), flash_.begin());
+}
+
+void At89s8252::SetOscillatorHz(std::uint64_t hz) {
+    timing_.oscillatorHz = hz;
+    limits_ = ClockLimitsFor(hz);
+}
+
+void At89s8252::AddUnprogrammableCell(std::uint16_t address) {
+    cellFaults_.push_back({static_cast<std::uint16_t>(address % kCodeFlashBytes), 0, 0, true});
+}
+
+void At89s8252::AddStuckBits(std::uint16_t address, std::uint8_t mask, std::uint8_t levels) {
+    const auto cell = static_cast<std::uint16_t>(address % kCodeFlashBytes);
+    cellFaults_.push_back({cell, mask, levels, false});
+    flash_[cell] = Stored(cell, flash_[cell], false);
+}
+
+void At89s8252::ClearViolations() {
+    violations_.clear();
+    violationCount_ = 0;
+}
+
+bool At89s8252::Miso() const {
+    switch (misoFault_) {
+        case MisoFault::kStuckLow:
+            return false;
+        case MisoFault::kStuckHigh:
+            return true;
+        case MisoFault::kNone:
+            break;
+    }
+    return miso_;
+}
+
+void At89s8252::SetRst(bool level, std::uint64_t timeNs) {
+    if (level == rst_) {
+        return;
+    }
+    rst_ = level;
+    // Either edge of RST restarts the serial interface; a self-timed cycle already running
+    // finishes on its own.
+    ResetInterface();
+    if (level) {
+        rstRiseNs_ = timeNs;
+        riseSeen_ = false;
+        fallSeen_ = false;
+    }
+}
+
+void At89s8252::SetMosi(bool level, std::uint64_t timeNs) {
+    if (level == mosi_) {
+        return;
+    }
+    mosi_ = level;
+    if (rst_ && riseSeen_) {
+        CheckAtLeast(timeNs - lastRiseNs_, limits_.mosiHoldMin, timeNs,
+                     ViolationKind::kMosiHoldTooShort);
+    }
+    lastMosiChangeNs_ = timeNs;
+}
+
+void At89s8252::SetSck(bool level, std::uint64_t timeNs) {
+    if (level == sck_) {
+        return;
+    }
+    sck_ = level;
+    if (rst_) {
+        if (level) {
+            OnRisingEdge(timeNs);
+        } else {
+            OnFallingEdge(timeNs);
+        }
+    }
+    lastSckEdgeNs_ = timeNs;
+}
+
+std::uint64_t At89s8252::SessionStart(std::uint64_t eventNs) const {
+    return std::max(eventNs, rstRiseNs_);
+}
+
+void At89s8252::OnRisingEdge(std::uint64_t timeNs) {
+    CheckAtLeast(timeNs - SessionStart(lastSckEdgeNs_), limits_.sckLowMin, timeNs,
+                 ViolationKind::kSckLowTooShort);
+    if (riseSeen_) {
+        CheckAtLeast(timeNs - lastRiseNs_, limits_.sckPeriodMin, timeNs,
+                     ViolationKind::kSckPeriodTooShort);
+    }
+    CheckAtLeast(timeNs - SessionStart(lastMosiChangeNs_), limits_.mosiSetupMin, timeNs,
+                 ViolationKind::kMosiSetupTooShort);
+    riseSeen_ = true;
+    lastRiseNs_ = timeNs;
+
+    shiftIn_ = static_cast<std::uint8_t>((shiftIn_ << 1) | (mosi_ ? 1 : 0));
+    if (++bitInByte_ == 8) {
+        frame_[byteIndex_++] = shiftIn_;
+        bitInByte_ = 0;
+        shiftIn_ = 0;
+        OnByteComplete(timeNs);
+    }
+}
+
+void At89s8252::OnFallingEdge(std::uint64_t timeNs) {
+    CheckAtLeast(timeNs - SessionStart(lastSckEdgeNs_), limits_.sckHighMin, timeNs,
+                 ViolationKind::kSckHighTooShort);
+    if (fallSeen_) {
+        CheckAtLeast(timeNs - lastFallNs_, limits_.sckPeriodMin, timeNs,
+                     ViolationKind::kSckPeriodTooShort);
+    }
+    fallSeen_ = true;
+    lastFallNs_ = timeNs;
+
+    // The read data leaves MSB first, one bit per falling edge of the third byte; otherwise the
+    // output rests high.
+    if (outputArmed_ && byteIndex_ == 2) {
+        miso_ = ((outputByte_ >> (7 - bitInByte_)) & 1) != 0;
+    } else {
+        miso_ = true;
+    }
+}
+
+void At89s8252::OnByteComplete(std::uint64_t timeNs) {
+    if (byteIndex_ == 2 && enabled_ && IsReadCode(frame_[0])) {
+        const std::uint16_t address = CodeAddress(frame_[0], frame_[1]);
+        if (Busy(timeNs) && busyWith_ == BusyWith::kErase) {
+            char text[96];
+            std::snprintf(text, sizeof text, "Read Code 0x%04X during chip erase: no data",
+                          static_cast<unsigned>(address));
+            Record(timeNs, ViolationKind::kReadWhileErasing, text);
+        } else {
+            // Data polling: while a byte is being written every read answers with its complement.
+            const bool polling = Busy(timeNs) && busyWith_ == BusyWith::kWrite;
+            outputByte_ = polling ? static_cast<std::uint8_t>(~writeValue_) : flash_[address];
+            outputArmed_ = true;
+        }
+    }
+    if (byteIndex_ == frame_.size()) {
+        Execute(timeNs);
+        byteIndex_ = 0;
+        outputArmed_ = false;
+    }
+}
+
+void At89s8252::Execute(std::uint64_t timeNs) {
+    const std::uint8_t first = frame_[0];
+    const std::uint8_t second = frame_[1];
+    if (first == kEnableFirst && second == kEnableSecond) {
+        enabled_ = true;
+        ++counts_.obeyed;
+        return;
+    }
+    // Until Programming Enable has been received in this session nothing else is obeyed.
+    if (!enabled_) {
+        ++counts_.ignored;
+        return;
+    }
+    if (first == kEraseFirst) {
+        if ((second & kEraseSecondMask) != kEraseSecondBits) {
+            ++counts_.ignored;
+            return;
+        }
+        if (Busy(timeNs)) {
+            char text[96];
+            std::snprintf(text, sizeof text, "Chip Erase ignored: busy until %llu ns",
+                          static_cast<unsigned long long>(busyUntilNs_));
+            Record(timeNs, ViolationKind::kEraseWhileBusy, text);
+            ++counts_.ignored;
+            return;
+        }
+        StartErase(timeNs);
+        ++counts_.obeyed;
+        return;
+    }
+    const std::uint16_t address = CodeAddress(first, second);
+    switch (first & kOperationMask) {
+        case kWriteCodeOperation:
+            if (Busy(timeNs)) {
+                char text[96];
+                std::snprintf(text, sizeof text, "Write Code 0x%04X ignored: busy until %llu ns",
+                              static_cast<unsigned>(address),
+                              static_cast<unsigned long long>(busyUntilNs_));
+                Record(timeNs, ViolationKind::kWriteWhileBusy, text);
+                ++counts_.ignored;
+                return;
+            }
+            StartWrite(address, frame_[2], timeNs);
+            ++counts_.obeyed;
+            return;
+        case kReadCodeOperation:
+            if (outputArmed_) {
+                ++counts_.obeyed;
+            } else {
+                ++counts_.ignored;
+            }
+            return;
+        default:
+            // Data memory and lock bits are not modelled; the program never sends them.
+            ++counts_.ignored;
+            return;
+    }
+}
+
+void At89s8252::StartErase(std::uint64_t timeNs) {
+    for (std::size_t a = 0; a < flash_.size(); ++a) {
+        flash_[a] = kErased;
+    }
+    for (const CellFault& fault : cellFaults_) {
+        flash_[fault.address] = Stored(fault.address, kErased, false);
+    }
+    busyWith_ = BusyWith::kErase;
+    busyUntilNs_ = timeNs + timing_.chipEraseNanoseconds;
+}
+
+void At89s8252::StartWrite(std::uint16_t address, std::uint8_t value, std::uint64_t timeNs) {
+    // In serial mode the write cycle erases the location first, so the byte is replaced outright.
+    flash_[address] = Stored(address, value, true);
+    writeValue_ = value;
+    busyWith_ = BusyWith::kWrite;
+    busyUntilNs_ = timeNs + timing_.writeCycleNanoseconds;
+}
+
+std::uint8_t At89s8252::Stored(std::uint16_t address, std::uint8_t value, bool isWrite) const {
+    std::uint8_t stored = value;
+    for (const CellFault& fault : cellFaults_) {
+        if (fault.address != address) {
+            continue;
+        }
+        if (fault.ignoresWrites && isWrite) {
+            stored = flash_[address];
+        }
+        stored = static_cast<std::uint8_t>((stored & ~fault.stuckMask) |
+                                           (fault.stuckLevels & fault.stuckMask));
+    }
+    return stored;
+}
+
+void At89s8252::ResetInterface() {
+    enabled_ = false;
+    byteIndex_ = 0;
+    bitInByte_ = 0;
+    shiftIn_ = 0;
+    outputArmed_ = false;
+    miso_ = true;
+}
+
+void At89s8252::CheckAtLeast(std::uint64_t actualNs, std::uint64_t minimumNs, std::uint64_t timeNs,
+                             ViolationKind kind) {
+    if (actualNs >= minimumNs) {
+        return;
+    }
+    const auto actual = static_cast<unsigned long long>(actualNs);
+    const auto minimum = static_cast<unsigned long long>(minimumNs);
+    char text[128];
+    switch (kind) {
+        case ViolationKind::kSckHighTooShort:
+            std::snprintf(text, sizeof text,
+                          "SCK high for %llu ns, need 8 oscillator periods (%llu ns)", actual,
+                          minimum);
+            break;
+        case ViolationKind::kSckLowTooShort:
+            std::snprintf(text, sizeof text,
+                          "SCK low for %llu ns, need 8 oscillator periods (%llu ns)", actual,
+                          minimum);
+            break;
+        case ViolationKind::kSckPeriodTooShort:
+            std::snprintf(
+                text, sizeof text,
+                "SCK period %llu ns, need more than 40 oscillator periods (at least %llu ns)",
+                actual, minimum);
+            break;
+        case ViolationKind::kMosiSetupTooShort:
+            std::snprintf(text, sizeof text,
+                          "MOSI set up %llu ns before SCK rose, need 1 oscillator period (%llu "
+                          "ns)",
+                          actual, minimum);
+            break;
+        case ViolationKind::kMosiHoldTooShort:
+            std::snprintf(text, sizeof text,
+                          "MOSI held %llu ns after SCK rose, need 2 oscillator periods (%llu ns)",
+                          actual, minimum);
+            break;
+        default:
+            text[0] = '\0';
+            break;
+    }
+    Record(timeNs, kind, text);
+}
+
+void At89s8252::Record(std::uint64_t timeNs, ViolationKind kind, std::string what) {
+    ++violationCount_;
+    if (violations_.size() < kMaxStoredViolations) {
+        violations_.push_back({timeNs, kind, std::move(what)});
+    }
+}
+
+}  // namespace sim
