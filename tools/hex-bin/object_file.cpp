@@ -1,7 +1,6 @@
 #include "object_file.h"
 
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace hexbin {
@@ -38,7 +37,11 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     if (!in) {
         return std::nullopt;
     }
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) {
         return std::nullopt;
     }

@@ -1,0 +1,118 @@
+#include "child_process.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <cstdlib>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+extern char** environ;
+#endif
+
+namespace hexbin_test {
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    return bytes;
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring Quoted(const std::wstring& text) {
+    std::wstring quoted = L"\"";
+    for (const wchar_t c : text) {
+        if (c == L'"') {
+            quoted += L'\\';
+        }
+        quoted += c;
+    }
+    return quoted + L"\"";
+}
+
+}  // namespace
+
+// cmd.exe strips one pair of outer quotes from a command that starts with a quote, hence the
+// extra pair around the whole line.
+ChildResult RunChild(const std::filesystem::path& program,
+                     const std::vector<std::string>& arguments,
+                     const std::filesystem::path& captureDir) {
+    const std::filesystem::path outPath = captureDir / "stdout.txt";
+    const std::filesystem::path errPath = captureDir / "stderr.txt";
+    std::wstring line = Quoted(program.wstring());
+    for (const std::string& argument : arguments) {
+        line += L" " + Quoted(std::filesystem::path(argument).wstring());
+    }
+    line += L" >" + Quoted(outPath.wstring()) + L" 2>" + Quoted(errPath.wstring());
+    ChildResult result;
+    result.exitStatus = _wsystem((L"\"" + line + L"\"").c_str());
+    result.out = FileBytes(outPath);
+    result.err = FileBytes(errPath);
+    return result;
+}
+
+#else
+
+ChildResult RunChild(const std::filesystem::path& program,
+                     const std::vector<std::string>& arguments,
+                     const std::filesystem::path& captureDir) {
+    const std::filesystem::path outPath = captureDir / "stdout.txt";
+    const std::filesystem::path errPath = captureDir / "stderr.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string programText = program.string();
+    std::vector<std::string> owned = arguments;
+    std::vector<char*> argv{programText.data()};
+    for (std::string& argument : owned) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+
+    ChildResult result;
+    pid_t pid = 0;
+    const int spawnError =
+        posix_spawn(&pid, programText.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawnError != 0) {
+        return result;
+    }
+    int status = 0;
+    pid_t waited = 0;
+    do {
+        waited = waitpid(pid, &status, 0);
+    } while (waited < 0 && errno == EINTR);
+    if (waited == pid && WIFEXITED(status)) {
+        result.exitStatus = WEXITSTATUS(status);
+    }
+    result.out = FileBytes(outPath);
+    result.err = FileBytes(errPath);
+    return result;
+}
+
+#endif
+
+}  // namespace hexbin_test
