@@ -1,0 +1,18 @@
+#pragma once
+
+class MainWindowView;
+
+// The open-file dialog's choices; object files come first because they are the usual input.
+inline constexpr const char* kOpenFileFilter =
+    "Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*||";
+
+// "-->": forgets the loaded file, lets the user choose one and loads it.
+void OnBrowse(MainWindowView& window);
+
+// "reload": loads the chosen file again (converting it again), keeping the earlier image if
+// that fails.
+void OnReload(MainWindowView& window);
+
+// Checks that the chosen file exists, converts an object file, reads the binary into FileImage
+// and reports every failure to the user.
+void LoadSelectedFile(MainWindowView& window);

@@ -1,0 +1,7 @@
+#pragma once
+
+class MainWindowView;
+
+// Reads a raw image file (byte i = code address i, at most the first 8192 bytes) into FileImage
+// and shows its length. On failure the string at path is emptied and nothing else changes.
+bool ReadBinaryFile(MainWindowView& window, char* path);
