@@ -38,7 +38,7 @@ TEST_F(RunHiddenAndWaitTest, AProgramKilledBySignalReportsFailure) {
 
 TEST_F(RunHiddenAndWaitTest, WaitsUntilTheProgramHasEnded) {
     const std::string program = directory / "slow";
-    WriteScript(program, "sleep 0.2\nprintf done > \"$1\"\n");
+    WriteScript(program, "sleep 0.1\nprintf done > \"$1\"\n");
 
     ASSERT_EQ(RunHiddenAndWait(program, {directory / "out"}), 0);
 
