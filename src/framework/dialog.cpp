@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QString>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/resource_ids.h"
@@ -302,7 +303,14 @@ void Dialog::AttachToOwner(QWidget* owner) {
 }
 
 void Dialog::StartDialog(QWidget* owner) {
-    move(DialogTopLeft(PlacementFor(size(), owner)));
+    // A window is centred as a whole, frame and caption included: make the platform window now so
+    // that its frame margins are known (a window manager may still adjust them once mapped).
+    if (!testAttribute(Qt::WA_WState_Created)) {
+        create();
+    }
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    const QSize frameSize = size().grownBy(frame);
+    move(DialogTopLeft(PlacementFor(frameSize, owner)));
     if (OnInitDialog()) {
         FocusFirstControl();
     }

@@ -47,7 +47,7 @@ TEST_F(DialogPlacementTest, AModelessDialogOpensAtItsOwnersClientAreaOrigin) {
     const QPoint origin = main_.mapToGlobal(QPoint(0, 0));
     EXPECT_EQ(viewer.pos(), origin);
     EXPECT_EQ(notice.pos(), origin);
-    EXPECT_NE(origin, CentredIn(main_.frameGeometry(), viewer.size()));
+    EXPECT_NE(origin, CentredIn(main_.frameGeometry(), viewer.frameGeometry().size()));
     viewer.hide();
     notice.hide();
 }
@@ -60,21 +60,21 @@ TEST_F(DialogPlacementTest, AModalDialogOpensCentredOverItsOwner) {
         action.EndDialog(IDOK);
     });
     ASSERT_EQ(action.DoModal(), IDOK);
-    EXPECT_EQ(shownAt, CentredIn(main_.frameGeometry(), action.size()));
+    EXPECT_EQ(shownAt, CentredIn(main_.frameGeometry(), action.frameGeometry().size()));
 }
 
 TEST_F(DialogPlacementTest, AModelessDialogOfADisabledOwnerOpensCentredOverIt) {
     main_.setEnabled(false);
     Dialog viewer(IDD_DATA_DIALOG);
     viewer.Create(nullptr);
-    EXPECT_EQ(viewer.pos(), CentredIn(main_.frameGeometry(), viewer.size()));
+    EXPECT_EQ(viewer.pos(), CentredIn(main_.frameGeometry(), viewer.frameGeometry().size()));
     main_.setEnabled(true);
 }
 
 TEST(DialogPlacementNoOwnerTest, TheMainWindowOpensCentredInTheWorkArea) {
     Dialog main(IDD_PROGRAMMER_DIALOG);
     main.Create(nullptr);
-    EXPECT_EQ(main.pos(), CentredIn(WorkArea(), main.size()));
+    EXPECT_EQ(main.pos(), CentredIn(WorkArea(), main.frameGeometry().size()));
     main.hide();
 }
 
@@ -86,11 +86,11 @@ TEST(DialogPlacementNoOwnerTest, ADialogWithNoOwnerOpensCentredInTheWorkArea) {
         action.EndDialog(IDOK);
     });
     ASSERT_EQ(action.DoModal(), IDOK);
-    EXPECT_EQ(shownAt, CentredIn(WorkArea(), action.size()));
+    EXPECT_EQ(shownAt, CentredIn(WorkArea(), action.frameGeometry().size()));
 
     Dialog viewer(IDD_DATA_DIALOG);
     viewer.Create(nullptr);
-    EXPECT_EQ(viewer.pos(), CentredIn(WorkArea(), viewer.size()));
+    EXPECT_EQ(viewer.pos(), CentredIn(WorkArea(), viewer.frameGeometry().size()));
 }
 
 struct RuleCase {
