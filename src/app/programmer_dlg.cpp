@@ -1,7 +1,7 @@
 #include "app/programmer_dlg.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QStyle>
 #include <cstring>
 #include <filesystem>
@@ -20,11 +20,10 @@
 #include "operations/device_actions.h"
 #include "operations/erase_action.h"
 #include "views/compare_action.h"
+#include "views/contents_lines.h"
 #include "views/data_dlg.h"
 
-namespace {
-
-constexpr CommandEntry<CProgrammerDlg> kCommands[] = {
+const CommandEntry<CProgrammerDlg> CProgrammerDlg::kCommands[9] = {
     {IDC_PROG, &CProgrammerDlg::OnProg},
     {IDC_BROWSE, &CProgrammerDlg::OnBrowse},
     {IDC_ERASE, &CProgrammerDlg::OnErase},
@@ -35,6 +34,8 @@ constexpr CommandEntry<CProgrammerDlg> kCommands[] = {
     {IDC_SAVE, &CProgrammerDlg::OnSave},
     {IDC_RELOAD, &CProgrammerDlg::OnReload},
 };
+
+namespace {
 
 // The process's current directory, when it fits in the buffer with its terminator. When it
 // does not, the buffer stays empty: the converter is then simply not found, which the user is
@@ -84,7 +85,9 @@ void CProgrammerDlg::OnCancel() {
     Dialog::OnCancel();
 }
 
-bool CProgrammerDlg::OnCommand(int id) { return DispatchCommand(this, kCommands, id); }
+bool CProgrammerDlg::OnCommand(int id) {
+    return DispatchCommand(this, kCommands, id);
+}
 
 void CProgrammerDlg::paintEvent(QPaintEvent* event) {
     if (!isMinimized()) {
@@ -99,15 +102,33 @@ void CProgrammerDlg::paintEvent(QPaintEvent* event) {
     icon_.paint(&painter, x, y, iconSize, iconSize);
 }
 
-void CProgrammerDlg::OnProg() { ::OnProgram(*this); }
-void CProgrammerDlg::OnBrowse() { ::OnBrowse(*this); }
-void CProgrammerDlg::OnErase() { ::OnErase(*this); }
-void CProgrammerDlg::OnRead() { ::OnRead(*this); }
-void CProgrammerDlg::OnCompare() { ::OnCompare(*this); }
-void CProgrammerDlg::OnFileContents() { ShowContents(fileViewer, kFileContents); }
-void CProgrammerDlg::OnDeviceContents() { ShowContents(deviceViewer, kDeviceContents); }
-void CProgrammerDlg::OnSave() { ::OnSave(*this); }
-void CProgrammerDlg::OnReload() { ::OnReload(*this); }
+void CProgrammerDlg::OnProg() {
+    ::OnProgram(*this);
+}
+void CProgrammerDlg::OnBrowse() {
+    ::OnBrowse(*this);
+}
+void CProgrammerDlg::OnErase() {
+    ::OnErase(*this);
+}
+void CProgrammerDlg::OnRead() {
+    ::OnRead(*this);
+}
+void CProgrammerDlg::OnCompare() {
+    ::OnCompare(*this);
+}
+void CProgrammerDlg::OnFileContents() {
+    ShowContents(fileViewer, kFileContents);
+}
+void CProgrammerDlg::OnDeviceContents() {
+    ShowContents(deviceViewer, kDeviceContents);
+}
+void CProgrammerDlg::OnSave() {
+    ::OnSave(*this);
+}
+void CProgrammerDlg::OnReload() {
+    ::OnReload(*this);
+}
 
 void CProgrammerDlg::ShowContents(CDataDlg*& viewer, int viewKind) {
     // One viewer per kind: a second press replaces the first with a fresh snapshot.
@@ -117,10 +138,11 @@ void CProgrammerDlg::ShowContents(CDataDlg*& viewer, int viewKind) {
     viewer->show();
 }
 
-void CProgrammerDlg::SetItemText(int id, std::string_view text) { SetDlgItemText(id, text); }
+void CProgrammerDlg::SetItemText(int id, std::string_view text) {
+    SetDlgItemText(id, text);
+}
 
-int CProgrammerDlg::ShowMessageBox(std::string_view text, std::string_view caption,
-                                   unsigned type) {
+int CProgrammerDlg::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {
     return Ui().MessageBox(this, text, caption, type);
 }
 

@@ -55,6 +55,8 @@ private:
     void OnReload();
     void ShowContents(CDataDlg*& viewer, int viewKind);
 
+    static const CommandEntry<CProgrammerDlg> kCommands[9];
+
     char* startupDirectory = nullptr;
     char* filePath = nullptr;
     CDataDlg* fileViewer = nullptr;

@@ -5,10 +5,9 @@
 #include "operations/worker_bridge.h"
 #include "operations/workers.h"
 
-struct ActionDlgCommands {
-    static constexpr CommandEntry<CActionDlg> kTable[] = {
-        {IDCANCEL, &CActionDlg::OnCancelCommand},
-    };
+// CANCEL is routed to the dialog's own cancel, which only asks the worker to stop.
+const CommandEntry<CActionDlg> CActionDlg::kCommands[1] = {
+    {IDCANCEL, &CActionDlg::OnCancelCommand},
 };
 
 CActionDlg::CActionDlg(int kind, QWidget* parent)
@@ -42,6 +41,10 @@ void CActionDlg::OnOK() {
     }
 }
 
-void CActionDlg::OnCancel() { imageStore.SetCancelRequested(true); }
+void CActionDlg::OnCancel() {
+    imageStore.SetCancelRequested(true);
+}
 
-bool CActionDlg::OnCommand(int id) { return DispatchCommand(this, ActionDlgCommands::kTable, id); }
+bool CActionDlg::OnCommand(int id) {
+    return DispatchCommand(this, kCommands, id);
+}

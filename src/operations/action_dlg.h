@@ -27,7 +27,8 @@ protected:
 
 private:
     void OnCancelCommand() { OnCancel(); }
-    friend struct ActionDlgCommands;
+
+    static const CommandEntry<CActionDlg> kCommands[1];
 
     std::unique_ptr<WorkerBridge> bridge_;
     std::thread worker_;
