@@ -51,24 +51,53 @@ bool MainWindowFixture::WaitUntil(const std::function<bool()>& done, int millise
     return true;
 }
 
-void MainWindowFixture::PressWithOperationDialog(
-    int id, const std::function<void(Dialog& dialog)>& whileModal) {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        WaitUntil([] { return QApplication::activeModalWidget() != nullptr; });
-        auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        whileModal(*dialog);
-        ran = true;
-        // A test that failed part-way must not leave the nested loop running for ever.
-        if (dialog->IsRunningModal()) {
-            ADD_FAILURE() << "the operation dialog was still open after the test's steps";
+Dialog* MainWindowFixture::RunningModalDialog() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = dynamic_cast<Dialog*>(widget);
+        if (dialog != nullptr && dialog->IsRunningModal() && dialog->isVisible()) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+void MainWindowFixture::PressWithOperationDialog(int id, std::vector<Step> steps) {
+    std::size_t next = 0;
+    Dialog* dialog = nullptr;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Polled every millisecond: a zero-interval timer would compete with the list views' own
+    // zero-interval layout timers and starve the worker's updates.
+    QTimer driver;
+    driver.setInterval(1);
+    driver.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        if (dialog == nullptr) {
+            dialog = RunningModalDialog();
+            return;
+        }
+        if (next < steps.size()) {
+            if (steps[next](*dialog)) {
+                ++next;
+            } else if (elapsed.elapsed() > 20000) {
+                ADD_FAILURE() << "step " << next << " never completed";
+                next = steps.size();
+            }
+            return;
+        }
+        driver.stop();
+        // A scenario that failed part-way must not leave the nested loop running for ever.
+        if (dialog->IsRunningModal() && dialog->result() == 0) {
+            ADD_FAILURE() << "the operation dialog was still open after the last step";
             gate->Open();
             imageStore.SetCancelRequested(true);
             WaitUntil([] { return !imageStore.IsBusy(); });
             dialog->EndDialog(IDOK);
         }
     });
+    driver.start();
     window->SendCommand(id);
-    EXPECT_TRUE(ran) << "the operation dialog never came up";
+    driver.stop();
+    EXPECT_NE(dialog, nullptr) << "the operation dialog never came up";
+    EXPECT_EQ(next, steps.size()) << "the dialog ended before step " << next;
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/programmer_dlg.h"
 #include "device_fixture.h"
@@ -21,12 +22,20 @@ protected:
     // Creates the main window (modeless, so the test keeps control) and activates it.
     void OpenMainWindow();
 
-    // Presses a main-window button while `whileModal` runs with the operation dialog on screen;
-    // returns once the button's handler has returned.
-    void PressWithOperationDialog(int id, const std::function<void(Dialog& dialog)>& whileModal);
+    // One step of a scenario played against the operation dialog: it acts and returns true, or
+    // returns false to be polled again on the next turn of the dialog's own event loop.
+    using Step = std::function<bool(Dialog& dialog)>;
+
+    // Presses a main-window button and plays `steps` against the operation dialog it opens, each
+    // from the dialog's own modal loop; returns once the button's handler has returned. The last
+    // step is expected to have closed the dialog.
+    void PressWithOperationDialog(int id, std::vector<Step> steps);
 
     // Runs `step` on each turn of the event loop until it returns true (or a generous limit of
     // real time passes, which fails the test).
+    // The dialog whose modal loop is running now, if any.
+    static Dialog* RunningModalDialog();
+
     static bool WaitUntil(const std::function<bool()>& done, int milliseconds = 20000);
 
     std::string Text(int id) const { return window->GetDlgItemText(id); }
