@@ -14,11 +14,11 @@
 #include "device/cycle_timer.h"
 #include "device/port_access.h"
 #include "device/programming_commands.h"
+#include "device/quick_calibration.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
 #include "platform/counter_source.h"
 #include "platform/port_io.h"
-#include "quick_calibration.h"
 #include "sample_stats.h"
 
 #if defined(__linux__)

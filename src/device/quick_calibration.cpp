@@ -1,4 +1,4 @@
-#include "quick_calibration.h"
+#include "device/quick_calibration.h"
 
 #include "platform/counter_source.h"
 
