@@ -21,11 +21,13 @@ void OnErase(MainWindowView& window) {
         IDCANCEL_ANSWER) {
         return;
     }
-    // No settle before the enable and no pause after the erase: the chip times its erase cycle
-    // itself and nothing is read back.
+    EraseChip();
+    ResetDeviceDisplay(window);
+}
+
+void EraseChip() {
     SetProgrammingMode(1);
     ProgrammingEnable();
     ChipErase();
     SetProgrammingMode(0);
-    ResetDeviceDisplay(window);
 }

@@ -6,3 +6,7 @@ class MainWindowView;
 // instruction, on the user-interface thread (about a millisecond of clocking), then resets the
 // device side of the main window.
 void OnErase(MainWindowView& window);
+
+// The erase itself: programming mode, enable, chip erase, out of programming mode. No settle
+// before the enable and no pause after the erase: the chip times its erase cycle itself.
+void EraseChip();

@@ -1,8 +1,7 @@
 #include "app/image_store.h"
-#include "device/cycle_timer.h"
 #include "device/programming_commands.h"
 #include "device/serial_link.h"
-#include "device/timing.h"
+#include "operations/device_session.h"
 #include "operations/operation_view.h"
 #include "operations/workers.h"
 
@@ -14,50 +13,65 @@ int PassProgress(int done, int total) {
     return static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
 }
 
-}  // namespace
-
-int ProgramThreadProc(OperationView& dialog) {
-    imageStore.SetBusy(true);
-    SetProgrammingMode(1);
-    cycleTimer->DelayMicroseconds(kProgrammingModeSettleMicroseconds);
-    ProgrammingEnable();
-    dialog.SetStatusText("PROGRAMMING DEVICE");
-
-    const int count = imageStore.fileByteCount;
+// Reads back addresses 0 .. count - 1 into the device image, before each byte testing for a
+// cancel; then compares every entry, with no early exit.
+bool VerifyPass(OperationView& dialog, int count) {
     const std::int32_t* const file = imageStore.FileImage;
     std::int32_t* const device = imageStore.DeviceImage;
-
-    // Every byte is written, 0xFF included: a location is erased by its own write cycle, so a
-    // chip that was not erased first still ends up holding the image.
-    for (int i = 0; i < count && !imageStore.IsCancelRequested();) {
-        WriteCodeByte(i, file[i]);
-        ++i;
-        dialog.SetProgressPosition(PassProgress(i, count));
-    }
-
-    dialog.SetStatusText("VERIFYING DEVICE");
     for (int j = 0; j < count && !imageStore.IsCancelRequested();) {
         device[j] = ReadCodeByte(j);
         ++j;
         dialog.SetProgressPosition(PassProgress(j, count));
     }
-
     bool match = true;
     for (int k = 0; k < count; ++k) {
         if (file[k] != device[k]) {
             match = false;
         }
     }
+    return match;
+}
 
+// The end every program or verify run makes: the outcome (a cancel wins, tested once more after
+// the verdict), the chip out of programming mode, results published, the button relabelled.
+void FinishRun(OperationView& dialog, const char* outcome) {
     if (imageStore.IsCancelRequested()) {
         dialog.SetStatusText("CANCELLED!");
         dialog.SetProgressPosition(0);
     } else {
-        dialog.SetStatusText(match ? "WRITE SUCCESSFUL!" : "WRITE FAILED!");
+        dialog.SetStatusText(outcome);
     }
     SetProgrammingMode(0);
     imageStore.SetBusy(false);
     dialog.SetCloseLabel();
+}
+
+}  // namespace
+
+int ProgramThreadProc(OperationView& dialog) {
+    StartDeviceSession();
+    dialog.SetStatusText("PROGRAMMING DEVICE");
+
+    const int count = imageStore.fileByteCount;
+    // Every byte is written, 0xFF included: a location is erased by its own write cycle, so a
+    // chip that was not erased first still ends up holding the image.
+    for (int i = 0; i < count && !imageStore.IsCancelRequested();) {
+        WriteCodeByte(i, imageStore.FileImage[i]);
+        ++i;
+        dialog.SetProgressPosition(PassProgress(i, count));
+    }
+
+    dialog.SetStatusText("VERIFYING DEVICE");
+    const bool match = VerifyPass(dialog, count);
+    FinishRun(dialog, match ? "WRITE SUCCESSFUL!" : "WRITE FAILED!");
+    return 0;
+}
+
+int VerifyThreadProc(OperationView& dialog) {
+    StartDeviceSession();
+    dialog.SetStatusText("VERIFYING DEVICE");
+    const bool match = VerifyPass(dialog, imageStore.fileByteCount);
+    FinishRun(dialog, match ? "SAME" : "DIFFERENT");
     return 0;
 }
 

@@ -1,17 +1,13 @@
 #include "app/image_store.h"
 #include "app/resource_ids.h"
-#include "device/cycle_timer.h"
 #include "device/programming_commands.h"
 #include "device/serial_link.h"
-#include "device/timing.h"
+#include "operations/device_session.h"
 #include "operations/operation_view.h"
 #include "operations/workers.h"
 
 int ReadThreadProc(OperationView& dialog) {
-    imageStore.SetBusy(true);
-    SetProgrammingMode(1);
-    cycleTimer->DelayMicroseconds(kProgrammingModeSettleMicroseconds);
-    ProgrammingEnable();
+    StartDeviceSession();
     dialog.SetStatusText("READING DEVICE");
 
     std::int32_t* const image = imageStore.DeviceImage;

@@ -12,5 +12,9 @@ inline constexpr int kProgramOperation = 1;
 int ReadThreadProc(OperationView& dialog);
 int ProgramThreadProc(OperationView& dialog);
 
+// The verify pass of ProgramThreadProc alone, for checking a chip against the file image without
+// writing it: the outcome is "SAME" or "DIFFERENT" (or "CANCELLED!").
+int VerifyThreadProc(OperationView& dialog);
+
 // The worker for an operation dialog's viewKind.
 int RunWorker(int viewKind, OperationView& dialog);

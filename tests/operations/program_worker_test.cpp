@@ -111,3 +111,41 @@ TEST_F(ProgramWorkerTest, ACancelAfterTheLastVerifiedByteStillReportsCancelled) 
 }
 
 }  // namespace
+
+namespace {
+
+class VerifyWorkerTest : public ProgramWorkerTest {};
+
+TEST_F(VerifyWorkerTest, ReadsBackWithoutWritingAndSaysSameOrDifferent) {
+    LoadFile(200);
+    std::vector<std::uint8_t> chipBytes(200);
+    for (int i = 0; i < 200; ++i) {
+        chipBytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(imageStore.FileImage[i]);
+    }
+    LoadChip(chipBytes);
+    EXPECT_EQ(VerifyThreadProc(view), 0);
+    EXPECT_EQ(view.statuses, (std::vector<std::string>{"VERIFYING DEVICE", "SAME"}));
+    EXPECT_EQ(chip->Counts().obeyed, 1u + 200u);  // the enable and 200 reads: nothing written
+    EXPECT_EQ(view.LastProgress(), 100);
+    EXPECT_FALSE(chip->InProgrammingMode());
+
+    chip->Flash()[199] ^= 0x80;
+    RecordingOperationView second;
+    VerifyThreadProc(second);
+    EXPECT_EQ(second.LastStatus(), "DIFFERENT");
+    EXPECT_EQ(chip->Flash()[199], chipBytes[199] ^ 0x80);  // still not written
+}
+
+TEST_F(VerifyWorkerTest, ACancelledVerifySaysCancelled) {
+    LoadFile(200);
+    view.onProgress = [](int, int updates) {
+        if (updates == 50) {
+            imageStore.SetCancelRequested(true);
+        }
+    };
+    VerifyThreadProc(view);
+    EXPECT_EQ(view.LastStatus(), "CANCELLED!");
+    EXPECT_EQ(chip->Counts().obeyed, 1u + 50u);
+}
+
+}  // namespace

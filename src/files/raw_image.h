@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "files/replace_file.h"
+
+// The raw image format: byte i is code address i, no header. Reading takes at most the chip's
+// 8192 bytes into FileImage (a longer file is cut without complaint) and sets fileByteCount;
+// false, with the image as it was, when the file can't be opened or read.
+bool LoadRawFileImage(const char* path);
+
+// Writes the low eight bits of DeviceImage[0 .. deviceByteCount - 1] to path, replacing it only
+// once the whole file is written; false, with nothing changed, when it can't be written.
+bool SaveRawDeviceImage(const std::string& path,
+                        const FileWriteSteps& steps = StandardFileWriteSteps());
