@@ -14,14 +14,14 @@
 namespace {
 
 namespace fs = std::filesystem;
-using hexbin_test::FileBytes;
+using test_support::FileBytes;
 using hexbin_test::IntelRecord;
 using hexbin_test::Lines;
-using hexbin_test::RunChild;
-using hexbin_test::ScratchDir;
+using test_support::RunChild;
+using test_support::ScratchDir;
 using hexbin_test::SRecord;
 using hexbin_test::WithChecksum;
-using hexbin_test::WriteFileBytes;
+using test_support::WriteFileBytes;
 
 const fs::path kConverter = HEX_BIN_PATH;
 const std::string kEof = IntelRecord(0x01, 0, {});
@@ -129,7 +129,7 @@ TEST_P(ConverterProcess, ExitStatusMessagesAndOutputFile) {
         expectedEntries.insert("prog.bin");
     }
 
-    const hexbin_test::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
+    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
 
     EXPECT_EQ(run.exitStatus, c.exitStatus);
     EXPECT_EQ(run.out, "");
@@ -159,7 +159,7 @@ class ConverterUsage : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(ConverterUsage, WrongArgumentCountPrintsUsage) {
     ScratchDir capture;
-    const hexbin_test::ChildResult run = RunChild(kConverter, GetParam().arguments, capture.path());
+    const test_support::ChildResult run = RunChild(kConverter, GetParam().arguments, capture.path());
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err,
@@ -181,7 +181,7 @@ TEST(ConverterPaths, DirectoryAndFileNameWithBlanks) {
     const fs::path base = folder / "blink led";
     WriteFileBytes(folder / "blink led.obj", Lines({IntelRecord(0x00, 1, {0x5A}), kEof}));
 
-    const hexbin_test::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
+    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
 
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
@@ -198,7 +198,7 @@ TEST(ConverterPaths, LowerCaseObjWinsOverUpperCase) {
     }
     WriteFileBytes(work.path() / "prog.OBJ", Lines({IntelRecord(0x00, 0, {0x22}), kEof}));
 
-    const hexbin_test::ChildResult run =
+    const test_support::ChildResult run =
         RunChild(kConverter, {(work.path() / "prog").string()}, capture.path());
 
     EXPECT_EQ(run.exitStatus, 0);
@@ -213,7 +213,7 @@ TEST(ConverterPaths, UnwritableDirectoryFailsWithoutBinary) {
     // A directory named like the binary cannot be replaced by a file.
     fs::create_directory(work.path() / "prog.bin");
 
-    const hexbin_test::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
+    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
 
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err.rfind("hex-bin: " + base.string() + ".bin: cannot replace it: ", 0), 0u)

@@ -16,10 +16,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using hexbin_test::FileBytes;
-using hexbin_test::RunChild;
-using hexbin_test::ScratchDir;
-using hexbin_test::WriteFileBytes;
+using test_support::FileBytes;
+using test_support::RunChild;
+using test_support::ScratchDir;
+using test_support::WriteFileBytes;
 
 const fs::path kConverter = HEX_BIN_PATH;
 const fs::path kSrecCat = "/usr/bin/srec_cat";

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-namespace hexbin_test {
+namespace test_support {
 
 // A fresh directory under the system's temporary directory, removed with everything in it when
 // the object goes. `blanks` puts spaces in its name, as users' folders often have.
@@ -19,4 +19,4 @@ private:
     std::filesystem::path path_;
 };
 
-}  // namespace hexbin_test
+}  // namespace test_support

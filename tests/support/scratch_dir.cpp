@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-namespace hexbin_test {
+namespace test_support {
 
 ScratchDir::ScratchDir(bool blanks) {
     std::random_device entropy;
@@ -27,4 +27,4 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-}  // namespace hexbin_test
+}  // namespace test_support

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,7 +16,7 @@
 extern char** environ;
 #endif
 
-namespace hexbin_test {
+namespace test_support {
 
 std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -73,16 +74,17 @@ ChildResult RunChild(const std::filesystem::path& program,
 
 #else
 
-ChildResult RunChild(const std::filesystem::path& program,
-                     const std::vector<std::string>& arguments,
-                     const std::filesystem::path& captureDir) {
-    const std::filesystem::path outPath = captureDir / "stdout.txt";
-    const std::filesystem::path errPath = captureDir / "stderr.txt";
+RunningChild StartChild(const std::filesystem::path& program,
+                        const std::vector<std::string>& arguments,
+                        const std::filesystem::path& captureDir) {
+    RunningChild child;
+    child.outPath = captureDir / "stdout.txt";
+    child.errPath = captureDir / "stderr.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, child.outPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, child.errPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::string programText = program.string();
     std::vector<std::string> owned = arguments;
@@ -92,27 +94,44 @@ ChildResult RunChild(const std::filesystem::path& program,
     }
     argv.push_back(nullptr);
 
-    ChildResult result;
     pid_t pid = 0;
     const int spawnError =
         posix_spawn(&pid, programText.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawnError != 0) {
+    child.pid = spawnError == 0 ? pid : -1;
+    return child;
+}
+
+void InterruptChild(const RunningChild& child) {
+    if (child.pid > 0) {
+        kill(child.pid, SIGINT);
+    }
+}
+
+ChildResult WaitChild(const RunningChild& child) {
+    ChildResult result;
+    if (child.pid <= 0) {
         return result;
     }
     int status = 0;
     pid_t waited = 0;
     do {
-        waited = waitpid(pid, &status, 0);
+        waited = waitpid(child.pid, &status, 0);
     } while (waited < 0 && errno == EINTR);
-    if (waited == pid && WIFEXITED(status)) {
+    if (waited == child.pid && WIFEXITED(status)) {
         result.exitStatus = WEXITSTATUS(status);
     }
-    result.out = FileBytes(outPath);
-    result.err = FileBytes(errPath);
+    result.out = FileBytes(child.outPath);
+    result.err = FileBytes(child.errPath);
     return result;
+}
+
+ChildResult RunChild(const std::filesystem::path& program,
+                     const std::vector<std::string>& arguments,
+                     const std::filesystem::path& captureDir) {
+    return WaitChild(StartChild(program, arguments, captureDir));
 }
 
 #endif
 
-}  // namespace hexbin_test
+}  // namespace test_support

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdio>
+
+#include "cli/cli_options.h"
+
+// Exit statuses of isp8252-cli.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitDifferent = 1;  // a verify found a byte that differs
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitFileOrPort = 3;   // a file that can't be read or written, or no port
+inline constexpr int kExitCancelled = 130;  // Ctrl-C, as a shell reports an interrupted command
+
+// Runs one command: messages and results on `out`, errors and the progress bar on `err` (the
+// bar only when `interactive`). Calibrates the counter against the monotonic clock first, in
+// 200 ms, instead of the window's 5000 ms one-shot.
+int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err, bool interactive);
