@@ -2,25 +2,15 @@
 
 #include "app/resource_ids.h"
 #include "framework/message_box_types.h"
+#include "resources/dialog_templates.h"
 
+// Starts with the texts the main window's template gives its controls.
 FakeMainWindow::FakeMainWindow() {
-    texts = {
-        {IDC_BROWSE, "-->"},
-        {IDCANCEL, "QUIT"},
-        {IDC_PROG, "PROG"},
-        {IDC_COMPARE, "<< compare >>"},
-        {IDC_COMPARE_RESULT, ""},
-        {IDC_DEVICE_STATE, "NOT LOADED"},
-        {IDC_READ, "READ"},
-        {IDC_ERASE, "ERASE"},
-        {IDC_FILE_NAME, ""},
-        {IDC_FILE_CONTENTS, "contents"},
-        {IDC_DEVICE_CONTENTS, "contents"},
-        {IDC_SAVE, "N/A"},
-        {IDC_RELOAD, "reload"},
-        {IDC_FILE_BYTES, ""},
-        {IDC_DEVICE_BYTES, ""},
-    };
+    for (const ControlTemplate& control : DialogTemplateById(IDD_PROGRAMMER_DIALOG).controls) {
+        if (control.id != IDC_STATIC) {
+            texts[control.id] = control.text;
+        }
+    }
 }
 
 void FakeMainWindow::SetItemText(int id, std::string_view text) {
