@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git dpkg-dev   # dpkg-dev: shlibdeps for the package
   clang-14 libclang-rt-14-dev          # libFuzzer and the sanitizer runtimes for clang
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
