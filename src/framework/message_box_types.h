@@ -1,6 +1,6 @@
 #pragma once
 
-// Message-box styles and answers, with the values the program's boxes are specified in.
+// Message-box styles and answers, with the platform's values for them.
 // Plain constants: code that knows no widgets asks for boxes through an interface.
 inline constexpr unsigned MB_OK = 0x0000;
 inline constexpr unsigned MB_OKCANCEL = 0x0001;
