@@ -16,9 +16,9 @@ packages=(
   fonts-dejavu-core
 )
 
+# apt-get needs root: a user's run goes through sudo.
 if [ "$(id -u)" -ne 0 ]; then
-  echo "install-deps.sh: run as root (it calls apt-get)" >&2
-  exit 1
+  exec sudo bash "$0" "$@"
 fi
 
 export DEBIAN_FRONTEND=noninteractive

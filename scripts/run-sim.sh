@@ -4,11 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash scripts/install-deps.sh
-else
-  sudo bash scripts/install-deps.sh
-fi
+bash scripts/install-deps.sh
 
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)" --target isp8252-sim hex-bin

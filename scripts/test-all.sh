@@ -5,11 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash scripts/install-deps.sh
-else
-  sudo bash scripts/install-deps.sh
-fi
+bash scripts/install-deps.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
