@@ -2,9 +2,6 @@
 
 #include <utility>
 
-#include "app/main_window_view.h"
-#include "framework/message_box_types.h"
-
 namespace {
 
 PortOpener& Opener() {
@@ -29,14 +26,6 @@ bool EnsurePortOpen(std::string* why) {
         OpenPort() = Opener()(why);
     }
     return OpenPort() != nullptr;
-}
-
-bool EnsurePortOpen(MainWindowView& window) {
-    if (EnsurePortOpen()) {
-        return true;
-    }
-    window.ShowMessageBox(kPortOpenFailedMessage, "ERROR", MB_OK);
-    return false;
 }
 
 PortIo* CurrentPort() {

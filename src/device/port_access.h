@@ -6,18 +6,12 @@
 
 #include "platform/port_io.h"
 
-class MainWindowView;
-
 // How this build reaches the cable: the real parallel port in isp8252, the simulated cable in
 // isp8252-sim, a recording fake in tests. The port is opened by the first device action and kept
 // until quit.
 using PortOpener = std::function<std::unique_ptr<PortIo>(std::string* why)>;
 
 void SetPortOpener(PortOpener opener);
-
-// Opens the port on first use. When it can't be opened, shows "COULD NOT OPEN PARALLEL PORT"
-// (caption "ERROR") and returns false.
-bool EnsurePortOpen(MainWindowView& window);
 
 // Opens the port on first use without a window to report to; false when it can't be opened.
 bool EnsurePortOpen(std::string* why = nullptr);
@@ -26,5 +20,3 @@ PortIo* CurrentPort();
 
 // Releases the port (at quit, and between tests).
 void ClosePort();
-
-inline constexpr const char* kPortOpenFailedMessage = "COULD NOT OPEN PARALLEL PORT";

@@ -4,7 +4,7 @@
 #include "app/image_store.h"
 #include "app/main_window_view.h"
 #include "app/resource_ids.h"
-#include "device/calibration_gate.h"
+#include "operations/device_gate.h"
 #include "device/port_access.h"
 #include "framework/message_box_types.h"
 #include "operations/workers.h"

@@ -2,7 +2,7 @@
 
 #include "app/device_display.h"
 #include "app/main_window_view.h"
-#include "device/calibration_gate.h"
+#include "operations/device_gate.h"
 #include "device/port_access.h"
 #include "device/programming_commands.h"
 #include "device/serial_link.h"

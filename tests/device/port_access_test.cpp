@@ -10,6 +10,7 @@
 
 #include "fake_main_window.h"
 #include "framework/message_box_types.h"
+#include "operations/device_gate.h"
 #include "recording_port.h"
 
 namespace {

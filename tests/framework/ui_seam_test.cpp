@@ -17,7 +17,7 @@
 #include "app/resource_ids.h"
 #include "framework/dialog.h"
 #include "framework/qt_ui_seam.h"
-#include "framework/scripted_ui_seam.h"
+#include "scripted_ui_seam.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "app/programmer_dlg.h"
 #include "device_fixture.h"
-#include "framework/scripted_ui_seam.h"
+#include "scripted_ui_seam.h"
 #include "gated_port.h"
 #include "sim/at89s8252.h"
 

@@ -1,7 +1,5 @@
 // The gate in front of READ, PROG and ERASE.
 
-#include "device/calibration_gate.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,6 +10,7 @@
 #include "device_fixture.h"
 #include "fake_main_window.h"
 #include "framework/message_box_types.h"
+#include "operations/device_gate.h"
 
 namespace {
 

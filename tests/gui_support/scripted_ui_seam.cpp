@@ -1,4 +1,4 @@
-#include "framework/scripted_ui_seam.h"
+#include "scripted_ui_seam.h"
 
 namespace {
 

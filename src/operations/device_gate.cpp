@@ -1,7 +1,8 @@
-#include "device/calibration_gate.h"
+#include "operations/device_gate.h"
 
 #include "app/main_window_view.h"
 #include "device/cycle_timer.h"
+#include "device/port_access.h"
 #include "framework/message_box_types.h"
 
 bool PassCalibrationGate(MainWindowView& window) {
@@ -9,5 +10,13 @@ bool PassCalibrationGate(MainWindowView& window) {
         return true;
     }
     window.ShowMessageBox(kCalibratingMessage, "ERROR", MB_OK);
+    return false;
+}
+
+bool EnsurePortOpen(MainWindowView& window) {
+    if (EnsurePortOpen()) {
+        return true;
+    }
+    window.ShowMessageBox(kPortOpenFailedMessage, "ERROR", MB_OK);
     return false;
 }
