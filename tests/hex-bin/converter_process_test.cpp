@@ -1,225 +1,131 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
+#include <map>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
-#include "record_text.h"
 #include "scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::FileBytes;
-using hexbin_test::IntelRecord;
-using hexbin_test::Lines;
-using test_support::RunChild;
-using test_support::ScratchDir;
-using hexbin_test::SRecord;
-using hexbin_test::WithChecksum;
-using test_support::WriteFileBytes;
+using Args = std::vector<std::string>;
+using Files = std::map<std::string, std::string>;  // directory entry -> its bytes
 
-const fs::path kConverter = HEX_BIN_PATH;
-const std::string kEof = IntelRecord(0x01, 0, {});
-const std::string kOldBinary = std::string("\x01\x02\x03 earlier conversion\xFF", 23);
+// Stand-ins in a row: the case's directory in arguments and messages; a directory and a link to
+// a device that refuses every write as directory entries.
+const std::string kDir = "{dir}";
+const std::string kSubdirectory = "<directory>";
+const std::string kLinkToFull = "<link to /dev/full>";
 
-std::string Raw(std::initializer_list<unsigned> bytes) {
-    std::string raw;
-    for (const unsigned byte : bytes) {
-        raw += static_cast<char>(byte);
-    }
-    return raw;
-}
+const std::string kEof = ":00000001FF\n";
+const std::string kIntel = ":02000400AABB95\n:0100000002FD\n" + kEof;
+const std::string kIntelImage = std::string("\x02\xFF\xFF\xFF\xAA\xBB", 6);
+const std::string kOld = std::string("\x01\x02 an earlier, longer conversion\xFF", 33);
+const std::string kUsage =
+    "usage: hex-bin BASE\nReads BASE.obj (or BASE.OBJ), Intel HEX or Motorola S-records, and "
+    "writes BASE.bin,\nthe raw code-memory image from address 0 to the highest address used.\n";
 
-struct ConvertCase {
+struct ProcessCase {
     const char* name;
-    const char* objectName;  // file written in the directory; nullptr writes none
-    std::string content;
-    bool binaryExistsBefore;
+    Args arguments;
+    Files before;
     int exitStatus;
-    std::string err;  // "{obj}" stands for the full path of BASE.obj, "{OBJ}" of BASE.OBJ
-    std::optional<std::string> binary;  // expected BASE.bin afterwards; nullopt: as before
+    std::string err;
+    // What the run adds or replaces. Every other entry of `before` must stay as it was, and
+    // nothing else may appear (no temporary file).
+    Files written = {};
 };
 
-std::vector<ConvertCase> ConvertCases() {
-    const std::string intel =
-        Lines({IntelRecord(0x00, 0x0004, {0xAA, 0xBB}), IntelRecord(0x00, 0, {0x02}), kEof});
-    const std::string intelBinary = Raw({0x02, 0xFF, 0xFF, 0xFF, 0xAA, 0xBB});
+std::vector<ProcessCase> Cases() {
+    const std::string base = kDir + "/prog";
+    const std::string srec = "S0030000FC\r\nS104000212E7\r\nS9030000FC\r\n";
+    const std::string badSum = ":0100000001FE\n:0100010002FD\n" + kEof;
+    const std::string cut = ":0100000001FE\n:0300\n";
     return {
-        {"IntelHexWritesImage", "prog.obj", intel, false, 0, "", intelBinary},
-        {"UpperCaseObjExtension", "prog.OBJ", intel, false, 0, "", intelBinary},
-        {"SRecordsWriteImage", "prog.obj",
-         Lines({SRecord('0', 0, {}), SRecord('1', 0x0002, {0x12, 0x34}), SRecord('9', 0, {})},
-               "\r\n"),
-         false, 0, "", Raw({0xFF, 0xFF, 0x12, 0x34})},
-        {"SuccessReplacesLongerOldBinary", "prog.obj", intel, true, 0, "", intelBinary},
-        {"BadChecksumKeepsOldBinary", "prog.obj",
-         Lines({IntelRecord(0x00, 0, {0x01}), WithChecksum(IntelRecord(0x00, 1, {0x02}), 0x12),
-                kEof}),
-         true, 1, "hex-bin: {obj}:2: bad checksum 0x12, the record's bytes need 0xFC\n",
-         std::nullopt},
-        {"BadChecksumWritesNoBinary", "prog.obj",
-         Lines({WithChecksum(IntelRecord(0x00, 1, {0x02}), 0x12), kEof}), false, 1,
-         "hex-bin: {obj}:1: bad checksum 0x12, the record's bytes need 0xFC\n", std::nullopt},
-        {"TruncatedRecordOnUpperCaseFile", "prog.OBJ", Lines({IntelRecord(0x00, 0, {1}), ":0300"}),
-         true, 1,
-         "hex-bin: {OBJ}:2: record is cut short: 2 bytes, where even an empty record has 5\n",
-         std::nullopt},
-        {"BadCharacterKeepsOldBinary", "prog.obj",
-         Lines({IntelRecord(0x00, 0, {1}), "", ":01000100x0FE", kEof}), true, 1,
-         "hex-bin: {obj}:3: bad character 'x' in column 10\n", std::nullopt},
-        {"ConflictingBytes", "prog.obj",
-         Lines({IntelRecord(0x00, 0, {1}), IntelRecord(0x00, 0, {2}), kEof}), true, 1,
-         "hex-bin: {obj}:2: address 0x0000 gets 0x02, but line 1 gave it 0x01\n", std::nullopt},
-        {"AddressBeyond8Kb", "prog.obj", Lines({SRecord('1', 0x2000, {0x00})}), false, 1,
-         "hex-bin: {obj}:1: data at address 0x2000 lies beyond the 8192-byte code memory\n",
-         std::nullopt},
-        {"EmptyObjectFile", "prog.obj", "", true, 1, "hex-bin: {obj}:1: file is empty\n",
-         std::nullopt},
-        {"MissingObjectFile", nullptr, "", true, 1,
-         "hex-bin: {obj}: no such object file (nor {OBJ})\n", std::nullopt},
+        {"IntelReplacesLongerBinary", Args{base}, Files{{"prog.obj", kIntel}, {"prog.bin", kOld}},
+         0, "", Files{{"prog.bin", kIntelImage}}},
+        {"UpperCaseObjAndBlanksInName", Args{kDir + "/blink led"}, Files{{"blink led.OBJ", srec}},
+         0, "", Files{{"blink led.bin", "\xFF\xFF\x12"}}},
+        {"LowerCaseObjWins", Args{base}, Files{{"prog.obj", kIntel}, {"prog.OBJ", kEof}}, 0, "",
+         Files{{"prog.bin", kIntelImage}}},
+        {"BadChecksumKeepsBinary", Args{base}, Files{{"prog.obj", badSum}, {"prog.bin", kOld}}, 1,
+         "hex-bin: {dir}/prog.obj:2: bad checksum 0xFD, the record's bytes need 0xFC\n"},
+        {"TruncatedWritesNoBinary", Args{base}, Files{{"prog.OBJ", cut}}, 1,
+         "hex-bin: {dir}/prog.OBJ:2: record is cut short: 2 bytes, where even an empty record has "
+         "5\n"},
+        {"NoObjectFile", Args{base}, Files{{"prog.bin", kOld}}, 1,
+         "hex-bin: {dir}/prog.obj: no such object file (nor {dir}/prog.OBJ)\n"},
+        {"BinaryNameTakenByDirectory", Args{base},
+         Files{{"prog.obj", kIntel}, {"prog.bin", kSubdirectory}}, 1,
+         "hex-bin: {dir}/prog.bin: cannot replace it: Is a directory\n"},
+        // Written beside and renamed over: the link goes, the device is never written.
+        {"BinaryReplacedNotWrittenInPlace", Args{base},
+         Files{{"prog.obj", kIntel}, {"prog.bin", kLinkToFull}}, 0, "",
+         Files{{"prog.bin", kIntelImage}}},
+        {"NoArgument", Args(), Files(), 2, kUsage},
+        {"TwoArguments", Args{base, base}, Files(), 2, kUsage},
     };
 }
 
-std::string Expand(std::string text, const fs::path& base) {
-    const std::string lower = base.string() + ".obj";
-    const std::string upper = base.string() + ".OBJ";
-    for (std::size_t at; (at = text.find("{obj}")) != std::string::npos;) {
-        text.replace(at, 5, lower);
-    }
-    for (std::size_t at; (at = text.find("{OBJ}")) != std::string::npos;) {
-        text.replace(at, 5, upper);
+std::string Expand(std::string text, const fs::path& dir) {
+    for (std::size_t at; (at = text.find(kDir)) != std::string::npos;) {
+        text.replace(at, kDir.size(), dir.string());
     }
     return text;
 }
 
-std::set<std::string> Entries(const fs::path& dir) {
-    std::set<std::string> names;
+Files Entries(const fs::path& dir) {
+    Files entries;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-        names.insert(entry.path().filename().string());
+        entries[entry.path().filename().string()] = entry.is_symlink() ? kLinkToFull
+                                                    : entry.is_directory()
+                                                        ? kSubdirectory
+                                                        : test_support::FileBytes(entry.path());
     }
-    return names;
+    return entries;
 }
 
 // Names the case in test output instead of dumping its bytes.
-void PrintTo(const ConvertCase& c, std::ostream* os) {
+void PrintTo(const ProcessCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class ConverterProcess : public ::testing::TestWithParam<ConvertCase> {};
+class ConverterProcess : public ::testing::TestWithParam<ProcessCase> {};
 
-TEST_P(ConverterProcess, ExitStatusMessagesAndOutputFile) {
-    const ConvertCase& c = GetParam();
-    ScratchDir work;
-    ScratchDir capture;
-    const fs::path base = work.path() / "prog";
-    std::set<std::string> expectedEntries;
-    if (c.objectName != nullptr) {
-        WriteFileBytes(work.path() / c.objectName, c.content);
-        expectedEntries.insert(c.objectName);
+TEST_P(ConverterProcess, ExitStatusMessageAndFilesLeft) {
+    const ProcessCase& c = GetParam();
+    test_support::ScratchDir scratch(/*blanks=*/true);
+    const fs::path dir = scratch.path() / "my firmware";
+    fs::create_directory(dir);
+    for (const auto& [name, content] : c.before) {
+        if (content == kSubdirectory) {
+            fs::create_directory(dir / name);
+        } else if (content == kLinkToFull) {
+            fs::create_symlink("/dev/full", dir / name);
+        } else {
+            test_support::WriteFileBytes(dir / name, content);
+        }
     }
-    if (c.binaryExistsBefore) {
-        WriteFileBytes(work.path() / "prog.bin", kOldBinary);
-    }
-    if (c.binaryExistsBefore || c.binary) {
-        expectedEntries.insert("prog.bin");
+    Args arguments;
+    for (const std::string& argument : c.arguments) {
+        arguments.push_back(Expand(argument, dir));
     }
 
-    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
+    const auto run = test_support::RunChild(HEX_BIN_PATH, arguments, scratch.path());
 
     EXPECT_EQ(run.exitStatus, c.exitStatus);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, Expand(c.err, base));
-    const std::string expectedBinary = c.binary ? *c.binary : kOldBinary;
-    if (c.binary || c.binaryExistsBefore) {
-        EXPECT_EQ(FileBytes(work.path() / "prog.bin"), expectedBinary);
-    }
-    // Nothing else may be left behind: no temporary file, no binary after a failure.
-    EXPECT_EQ(Entries(work.path()), expectedEntries);
+    EXPECT_EQ(run.err, Expand(c.err, dir));
+    Files expected = c.written;
+    expected.insert(c.before.begin(), c.before.end());
+    EXPECT_EQ(Entries(dir), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ConverterProcess, ::testing::ValuesIn(ConvertCases()),
+INSTANTIATE_TEST_SUITE_P(Table, ConverterProcess, ::testing::ValuesIn(Cases()),
                          [](const auto& param) { return std::string(param.param.name); });
-
-struct UsageCase {
-    const char* name;
-    std::vector<std::string> arguments;
-};
-
-// Names the case in test output instead of dumping its bytes.
-void PrintTo(const UsageCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ConverterUsage : public ::testing::TestWithParam<UsageCase> {};
-
-TEST_P(ConverterUsage, WrongArgumentCountPrintsUsage) {
-    ScratchDir capture;
-    const test_support::ChildResult run = RunChild(kConverter, GetParam().arguments, capture.path());
-    EXPECT_EQ(run.exitStatus, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err,
-              "usage: hex-bin BASE\n"
-              "Reads BASE.obj (or BASE.OBJ), Intel HEX or Motorola S-records, and writes "
-              "BASE.bin,\nthe raw code-memory image from address 0 to the highest address used.\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, ConverterUsage,
-                         ::testing::Values(UsageCase{"NoArgument", {}},
-                                           UsageCase{"TwoArguments", {"a", "b"}}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-TEST(ConverterPaths, DirectoryAndFileNameWithBlanks) {
-    ScratchDir work(/*blanks=*/true);
-    ScratchDir capture;
-    const fs::path folder = work.path() / "my firmware";
-    fs::create_directory(folder);
-    const fs::path base = folder / "blink led";
-    WriteFileBytes(folder / "blink led.obj", Lines({IntelRecord(0x00, 1, {0x5A}), kEof}));
-
-    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
-
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(FileBytes(folder / "blink led.bin"), Raw({0xFF, 0x5A}));
-    EXPECT_EQ(Entries(folder), (std::set<std::string>{"blink led.obj", "blink led.bin"}));
-}
-
-TEST(ConverterPaths, LowerCaseObjWinsOverUpperCase) {
-    ScratchDir work;
-    ScratchDir capture;
-    WriteFileBytes(work.path() / "prog.obj", Lines({IntelRecord(0x00, 0, {0x11}), kEof}));
-    if (fs::exists(work.path() / "prog.OBJ")) {
-        GTEST_SKIP() << "file names are not case-sensitive here";
-    }
-    WriteFileBytes(work.path() / "prog.OBJ", Lines({IntelRecord(0x00, 0, {0x22}), kEof}));
-
-    const test_support::ChildResult run =
-        RunChild(kConverter, {(work.path() / "prog").string()}, capture.path());
-
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(FileBytes(work.path() / "prog.bin"), Raw({0x11}));
-}
-
-TEST(ConverterPaths, UnwritableDirectoryFailsWithoutBinary) {
-    ScratchDir work;
-    ScratchDir capture;
-    const fs::path base = work.path() / "prog";
-    WriteFileBytes(work.path() / "prog.obj", Lines({IntelRecord(0x00, 0, {0x11}), kEof}));
-    // A directory named like the binary cannot be replaced by a file.
-    fs::create_directory(work.path() / "prog.bin");
-
-    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
-
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.err.rfind("hex-bin: " + base.string() + ".bin: cannot replace it: ", 0), 0u)
-        << run.err;
-    EXPECT_TRUE(fs::is_directory(work.path() / "prog.bin"));
-    EXPECT_EQ(Entries(work.path()), (std::set<std::string>{"prog.obj", "prog.bin"}));
-}
 
 }  // namespace
