@@ -10,6 +10,6 @@
 bool LoadRawFileImage(const char* path);
 
 // Writes the low eight bits of DeviceImage[0 .. deviceByteCount - 1] to path, replacing it only
-// once the whole file is written; false, with nothing changed, when it can't be written.
+// once the whole file is written (see WriteFileReplacing); false when it can't be written.
 bool SaveRawDeviceImage(const std::string& path,
                         const FileWriteSteps& steps = StandardFileWriteSteps());
