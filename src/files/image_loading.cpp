@@ -17,7 +17,7 @@ bool FileOpensForReading(const char* path) {
     if (PathText(path).empty()) {
         return false;
     }
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = OpenFileForReading(path, "r");
     if (file == nullptr) {
         return false;
     }

@@ -4,17 +4,18 @@
 #include <cstdio>
 
 #include "app/image_store.h"
+#include "files/image_file_paths.h"
 
 bool LoadRawFileImage(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = OpenFileForReading(path, "rb");
     if (file == nullptr) {
         return false;
     }
     // Anything past the chip's 8 KB is not code memory and is dropped without complaint.
     unsigned char buffer[kImageSize];
     const std::size_t count = std::fread(buffer, 1, sizeof buffer, file);
-    // A read error (a directory opens like a file here) is a file that could not be read, not
-    // an empty image; the image loaded before stays as it was.
+    // A read error is a file that could not be read, not an empty image; the image loaded
+    // before stays as it was.
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {

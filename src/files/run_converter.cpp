@@ -27,7 +27,7 @@ bool ComposeConverterPath(std::string_view directory, PathBuffer& exe) {
 }
 
 bool ConverterExists(const PathBuffer& exe) {
-    std::FILE* probe = std::fopen(exe.data(), "r");
+    std::FILE* probe = OpenFileForReading(exe.data(), "r");
     if (probe == nullptr) {
         return false;
     }

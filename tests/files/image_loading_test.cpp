@@ -338,7 +338,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "COULD NOT READ FILE", true, false},
         FailureCase{"ChosenFileIsADirectory", "folder.bin",
                     [](const FailureSetup& s) { std::filesystem::create_directory(s.chosenPath); },
-                    "COULD NOT READ FILE", true, false}),
+                    "FILE DOES NOT EXIST", false, false},
+        FailureCase{"ConverterIsADirectory", "prog.obj",
+                    [](const FailureSetup& s) {
+                        ChosenObjectFile(s);
+                        std::filesystem::create_directory(s.startupDirectory + "/" +
+                                                          std::string(kConverterFileName));
+                    },
+                    "COULD NOT FIND HEX-BIN CONVERTER", false, true}),
     [](const ::testing::TestParamInfo<FailureCase>& testCase) {
         return std::string(testCase.param.label);
     });
