@@ -121,8 +121,8 @@ void PrintTo(const ExtensionCase& c, std::ostream* os) {
 class ExtensionTest : public LoadImageFileTest,
                       public ::testing::WithParamInterface<ExtensionCase> {};
 
-// The converter double turns BASE.obj into a BASE.bin with the same bytes, so a converted file
-// and a raw one are told apart by the notice and the converter's record, and by which file the
+// The converter double turns the file it is given into a .bin with the same bytes, so a converted
+// file and a raw one are told apart by the notice and the converter's record, and by which file the
 // image came from.
 TEST_P(ExtensionTest, OnlyObjAndOBJGoThroughTheConverter) {
     InstallConverter(kCopyingConverter);
@@ -141,7 +141,7 @@ TEST_P(ExtensionTest, OnlyObjAndOBJGoThroughTheConverter) {
         std::find(window.events.begin(), window.events.end(), "notice open") != window.events.end();
     EXPECT_EQ(noticeShown, GetParam().converted);
     if (GetParam().converted) {
-        EXPECT_THAT(ConverterCalls(), ElementsAre("1", path.substr(0, path.size() - 4)));
+        EXPECT_THAT(ConverterCalls(), ElementsAre("2", "--file", path));
         const std::string binary = path.substr(0, path.size() - 3) + "bin";
         EXPECT_TRUE(Exists(binary));
     } else {
@@ -429,8 +429,7 @@ TEST_F(LoadImageFileTest, ReloadRunsTheConverterAgainAndReadsTheFreshBinary) {
 
     EXPECT_THAT(window.events,
                 ElementsAre(kBytesCleared, "notice open", "notice close", BytesShown("30 bytes")));
-    const std::string base = path.substr(0, path.size() - 4);
-    EXPECT_THAT(ConverterCalls(), ElementsAre("1", base, "1", base));
+    EXPECT_THAT(ConverterCalls(), ElementsAre("2", "--file", path, "2", "--file", path));
     EXPECT_EQ(LoadedImage(), CountingBytes(30, 0x90));
     EXPECT_EQ(imageStore.fileLoaded, 1);
     EXPECT_EQ(window.Text(IDC_FILE_NAME), "prog.obj");

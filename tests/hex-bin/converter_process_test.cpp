@@ -14,13 +14,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::FileBytes;
 using hexbin_test::IntelRecord;
 using hexbin_test::Lines;
-using test_support::RunChild;
-using test_support::ScratchDir;
 using hexbin_test::SRecord;
 using hexbin_test::WithChecksum;
+using test_support::FileBytes;
+using test_support::RunChild;
+using test_support::ScratchDir;
 using test_support::WriteFileBytes;
 
 const fs::path kConverter = HEX_BIN_PATH;
@@ -43,6 +43,7 @@ struct ConvertCase {
     int exitStatus;
     std::string err;  // "{obj}" stands for the full path of BASE.obj, "{OBJ}" of BASE.OBJ
     std::optional<std::string> binary;  // expected BASE.bin afterwards; nullopt: as before
+    const char* exactFile = nullptr;    // converted as "--file DIR/exactFile" instead of BASE
 };
 
 std::vector<ConvertCase> ConvertCases() {
@@ -82,6 +83,9 @@ std::vector<ConvertCase> ConvertCases() {
          std::nullopt},
         {"MissingObjectFile", nullptr, "", true, 1,
          "hex-bin: {obj}: no such object file (nor {OBJ})\n", std::nullopt},
+        {"ExactFileWithAnyExtension", "prog.hex", intel, true, 0, "", intelBinary, "prog.hex"},
+        {"ExactFileMissing", "prog.obj", intel, false, 1, "hex-bin: {OBJ}: no such object file\n",
+         std::nullopt, "prog.OBJ"},
     };
 }
 
@@ -129,7 +133,10 @@ TEST_P(ConverterProcess, ExitStatusMessagesAndOutputFile) {
         expectedEntries.insert("prog.bin");
     }
 
-    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
+    const std::vector<std::string> arguments =
+        c.exactFile ? std::vector<std::string>{"--file", (work.path() / c.exactFile).string()}
+                    : std::vector<std::string>{base.string()};
+    const test_support::ChildResult run = RunChild(kConverter, arguments, capture.path());
 
     EXPECT_EQ(run.exitStatus, c.exitStatus);
     EXPECT_EQ(run.out, "");
@@ -159,13 +166,16 @@ class ConverterUsage : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(ConverterUsage, WrongArgumentCountPrintsUsage) {
     ScratchDir capture;
-    const test_support::ChildResult run = RunChild(kConverter, GetParam().arguments, capture.path());
+    const test_support::ChildResult run =
+        RunChild(kConverter, GetParam().arguments, capture.path());
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err,
               "usage: hex-bin BASE\n"
-              "Reads BASE.obj (or BASE.OBJ), Intel HEX or Motorola S-records, and writes "
-              "BASE.bin,\nthe raw code-memory image from address 0 to the highest address used.\n");
+              "       hex-bin --file OBJECT-FILE\n"
+              "Reads BASE.obj (or BASE.OBJ), or OBJECT-FILE itself, Intel HEX or Motorola "
+              "S-records,\nand writes BASE.bin (OBJECT-FILE with the extension bin), the raw "
+              "code-memory image\nfrom address 0 to the highest address used.\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ConverterUsage,
