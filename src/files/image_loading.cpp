@@ -87,7 +87,8 @@ void LoadSelectedFile(MainWindowView& window) {
         binaryPath = converted->data();
     }
 
-    if (ReadBinaryFile(window, binaryPath)) {
+    // The converter's output is raw; a file read as it was chosen may be firmware text.
+    if (ReadBinaryFile(window, binaryPath, /*firmwareText=*/!converted)) {
         imageStore.fileLoaded = 1;
         return;
     }

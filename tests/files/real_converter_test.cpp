@@ -99,15 +99,14 @@ TEST_P(BothCasesTest, TheChosenObjectFileIsTheOneConverted) {
 
 INSTANTIATE_TEST_SUITE_P(Choices, BothCasesTest, ::testing::Values("P.obj", "P.OBJ"));
 
-TEST_F(RealConverterTest, AMixedCaseObjIsReadRawWithoutConversion) {
+TEST_F(RealConverterTest, AMixedCaseObjIsNotConvertedButReadAsFirmwareText) {
     const std::string path = data / "prog.Obj";
     WriteText(path, kIntelHex);
 
     Browse(path);
 
     EXPECT_EQ(imageStore.fileLoaded, 1);
-    const std::string text = kIntelHex;
-    EXPECT_EQ(LoadedImage(), Bytes(text.begin(), text.end()));
+    EXPECT_EQ(LoadedImage(), kIntelHexImage);
     EXPECT_FALSE(Exists(data / "prog.bin"));
 }
 
