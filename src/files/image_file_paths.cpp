@@ -1,6 +1,8 @@
 #include "files/image_file_paths.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 std::string_view PathText(const char* buffer) {
     const void* terminator = std::memchr(buffer, '\0', kPathBufferSize);
@@ -17,6 +19,14 @@ bool StorePath(char* buffer, std::string_view text) {
     std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
     return true;
+}
+
+std::FILE* OpenFileForReading(const char* path, const char* mode) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return nullptr;
+    }
+    return std::fopen(path, mode);
 }
 
 std::string_view FileNameOf(std::string_view path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdio>
 #include <string_view>
 
 #include "app/main_window_view.h"
@@ -25,6 +26,10 @@ std::string_view PathText(const char* buffer);
 // Copies text and its terminator into a path buffer; false, with the buffer untouched, when it
 // does not fit.
 bool StorePath(char* buffer, std::string_view text);
+
+// Opens a file for reading in the given fopen mode; a directory is refused (nullptr), never
+// opened as a file (it would open here, where the system this program comes from refuses it).
+std::FILE* OpenFileForReading(const char* path, const char* mode);
 
 // The file's name with its extension: the text after the last directory separator.
 std::string_view FileNameOf(std::string_view path);

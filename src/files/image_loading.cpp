@@ -17,7 +17,7 @@ bool FileOpensForReading(const char* path) {
     if (PathText(path).empty()) {
         return false;
     }
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = OpenFileForReading(path, "r");
     if (file == nullptr) {
         return false;
     }
@@ -87,7 +87,8 @@ void LoadSelectedFile(MainWindowView& window) {
         binaryPath = converted->data();
     }
 
-    if (ReadBinaryFile(window, binaryPath)) {
+    // The converter's output is raw; a file read as it was chosen may be firmware text.
+    if (ReadBinaryFile(window, binaryPath, /*firmwareText=*/!converted)) {
         imageStore.fileLoaded = 1;
         return;
     }

@@ -2,28 +2,69 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "app/image_store.h"
+#include "files/image_file_paths.h"
+#include "hex-bin/firmware_parser.h"
 
-bool LoadRawFileImage(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+namespace {
+
+// Firmware text for 8 KB of code takes at most a few hundred kilobytes even with one byte per
+// record; a longer file is taken for raw bytes without being parsed.
+constexpr std::size_t kFirmwareTextLimit = 1024 * 1024;
+
+// Reads at most `limit` bytes; nothing when the file can't be opened or read (a read error is a
+// file that could not be read, not an empty image).
+std::optional<std::string> ReadStart(const char* path, std::size_t limit) {
+    std::FILE* file = OpenFileForReading(path, "rb");
     if (file == nullptr) {
-        return false;
+        return std::nullopt;
     }
-    // Anything past the chip's 8 KB is not code memory and is dropped without complaint.
-    unsigned char buffer[kImageSize];
-    const std::size_t count = std::fread(buffer, 1, sizeof buffer, file);
-    // A read error (a directory opens like a file here) is a file that could not be read, not
-    // an empty image; the image loaded before stays as it was.
+    std::string bytes(limit, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, limit, file));
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
-        return false;
+        return std::nullopt;
     }
+    return bytes;
+}
+
+template <typename Bytes>
+void StoreFileImage(const Bytes& bytes, std::size_t count) {
     imageStore.fileByteCount = static_cast<std::int32_t>(count);
     for (std::size_t i = 0; i < count; ++i) {
-        imageStore.FileImage[i] = buffer[i];
+        imageStore.FileImage[i] = static_cast<unsigned char>(bytes[i]);
     }
+}
+
+}  // namespace
+
+bool LoadRawFileImage(const char* path) {
+    const std::optional<std::string> bytes = ReadStart(path, kImageSize);
+    if (!bytes) {
+        return false;
+    }
+    // Anything past the chip's 8 KB is not code memory and is dropped without complaint.
+    StoreFileImage(*bytes, bytes->size());
+    return true;
+}
+
+bool LoadFileImage(const char* path) {
+    const std::optional<std::string> bytes = ReadStart(path, kFirmwareTextLimit + 1);
+    if (!bytes) {
+        return false;
+    }
+    if (bytes->size() <= kFirmwareTextLimit) {
+        const firmware::ParseResult parsed = firmware::ParseFirmware(*bytes, kImageSize);
+        if (parsed.ok()) {
+            StoreFileImage(parsed.image, parsed.image.size());
+            return true;
+        }
+    }
+    StoreFileImage(*bytes, std::min<std::size_t>(bytes->size(), kImageSize));
     return true;
 }
 

@@ -9,7 +9,12 @@
 // false, with the image as it was, when the file can't be opened or read.
 bool LoadRawFileImage(const char* path);
 
+// The same for a file the user chose: when the whole file is valid Intel HEX or S-record text
+// (what assemblers and compilers write, whatever its name), the image it describes is loaded
+// instead of its text.
+bool LoadFileImage(const char* path);
+
 // Writes the low eight bits of DeviceImage[0 .. deviceByteCount - 1] to path, replacing it only
-// once the whole file is written; false, with nothing changed, when it can't be written.
+// once the whole file is written (see WriteFileReplacing); false when it can't be written.
 bool SaveRawDeviceImage(const std::string& path,
                         const FileWriteSteps& steps = StandardFileWriteSteps());

@@ -7,8 +7,8 @@
 #include "files/image_file_paths.h"
 #include "files/raw_image.h"
 
-bool ReadBinaryFile(MainWindowView& window, char* path) {
-    if (PathText(path).empty() || !LoadRawFileImage(path)) {
+bool ReadBinaryFile(MainWindowView& window, char* path, bool firmwareText) {
+    if (PathText(path).empty() || !(firmwareText ? LoadFileImage(path) : LoadRawFileImage(path))) {
         path[0] = '\0';
         return false;
     }

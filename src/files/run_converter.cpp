@@ -10,7 +10,7 @@
 
 namespace {
 
-// The object file's dot and three-letter extension, which the converter adds back itself.
+// The object file's dot and three-letter extension.
 constexpr std::size_t kObjectExtensionLength = 4;
 constexpr std::string_view kBinaryExtension = "bin";
 
@@ -27,7 +27,7 @@ bool ComposeConverterPath(std::string_view directory, PathBuffer& exe) {
 }
 
 bool ConverterExists(const PathBuffer& exe) {
-    std::FILE* probe = std::fopen(exe.data(), "r");
+    std::FILE* probe = OpenFileForReading(exe.data(), "r");
     if (probe == nullptr) {
         return false;
     }
@@ -50,14 +50,17 @@ std::optional<PathBuffer> RunConverter(MainWindowView& window) {
     PathBuffer binary{};
     const std::size_t exeLength = PathText(exe.data()).size();
     // The converter was always given its object file on a 300-character command line: the
-    // converter's path, a blank and the file's path. One that would not fit is never started.
+    // converter's path, a blank and the file's path. One that would not fit is never started,
+    // although the option naming the exact file makes today's command line a little longer.
     if (exeLength + 1 + filePath.size() + 1 > kPathBufferSize ||
         filePath.size() < kObjectExtensionLength) {
         return binary;
     }
 
-    const std::string base(filePath.substr(0, filePath.size() - kObjectExtensionLength));
-    const std::optional<int> status = RunHiddenAndWait(exe.data(), {base});
+    // The exact file, not its path less the extension: given P.OBJ beside P.obj, the converter
+    // would look for P.obj first and convert the file the user did not choose.
+    const std::optional<int> status =
+        RunHiddenAndWait(exe.data(), {"--file", std::string(filePath)});
     if (!status || *status != 0) {
         return binary;
     }

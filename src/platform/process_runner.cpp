@@ -3,10 +3,12 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 extern char** environ;
@@ -66,6 +68,32 @@ std::optional<int> RunHiddenAndWait(const std::string& program,
 
 #else
 
+namespace {
+
+// Descriptors above this are not looked at by the fallback below (the usual soft limit is 1024).
+constexpr long kHighestDescriptorChecked = 65535;
+
+// The converter gets standard input, output and error and nothing else: a descriptor some
+// library opened without close-on-exec (a port, a socket, a log) must not live on in it.
+bool CloseAllButStandardDescriptors(posix_spawn_file_actions_t& actions) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    return posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) == 0;
+#else
+    // Without closefrom: close every descriptor open now that would survive the exec.
+    const long highest = std::min(sysconf(_SC_OPEN_MAX), kHighestDescriptorChecked);
+    for (int descriptor = STDERR_FILENO + 1; descriptor < highest; ++descriptor) {
+        const int flags = fcntl(descriptor, F_GETFD);
+        if (flags >= 0 && (flags & FD_CLOEXEC) == 0 &&
+            posix_spawn_file_actions_addclose(&actions, descriptor) != 0) {
+            return false;
+        }
+    }
+    return true;
+#endif
+}
+
+}  // namespace
+
 std::optional<int> RunHiddenAndWait(const std::string& program,
                                     const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
@@ -77,9 +105,17 @@ std::optional<int> RunHiddenAndWait(const std::string& program,
     }
     argv.push_back(nullptr);
 
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) {
+        return std::nullopt;
+    }
     pid_t pid = 0;
     // posix_spawn, not a shell: every argument reaches the program as it is.
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    const bool started =
+        CloseAllButStandardDescriptors(actions) &&
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!started) {
         return std::nullopt;
     }
     int status = 0;

@@ -12,6 +12,7 @@
 #include "app/image_store.h"
 #include "app/resource_ids.h"
 #include "device/cycle_timer.h"
+#include "files/image_loading.h"
 #include "framework/dialog_units.h"
 #include "framework/icon_resource.h"
 #include "gui_test_helpers.h"
@@ -86,8 +87,7 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
     gui_test::PressKey(window.get(), Qt::Key_Return);
     ASSERT_EQ(seam.ShownItems().size(), 1u);
     EXPECT_EQ(seam.ShownItems()[0].kind, ScriptedUiSeam::Kind::OpenFile);
-    EXPECT_EQ(seam.ShownItems()[0].filter,
-              "Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*||");
+    EXPECT_EQ(seam.ShownItems()[0].filter, std::string(kOpenFileFilter));
 
     // Tab moves on in template order; Enter then presses QUIT, the next control.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

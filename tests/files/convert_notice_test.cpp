@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -29,8 +30,11 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         OpenMainWindow();
-        directory = std::filesystem::temp_directory_path() / "isp8252 notice test";
-        std::filesystem::remove_all(directory);
+        // Each case its own directory: CTest runs the cases in parallel.
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "isp8252 notice XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << pattern;
+        directory = pattern;
         std::filesystem::create_directories(directory / "start up");
         std::ofstream(directory / "blink.obj") << ":00000001FF\n";
     }

@@ -42,13 +42,11 @@ std::vector<std::string> DirectoryEntries(const std::string& directory);
 // Bytes 0, 1, 2, ... wrapping at 256, so every byte value and its position show.
 Bytes CountingBytes(std::size_t count, std::uint8_t first = 0);
 
-// A converter double: records its argument count and first argument (one line each) in
-// calls.txt beside itself, then copies BASE.obj (else BASE.OBJ) to BASE.bin.
+// A converter double: records its argument count and arguments (one line each) in calls.txt
+// beside itself, then copies the file named by "--file FILE" to FILE less its extension, ".bin".
 inline constexpr const char* kCopyingConverter =
-    "printf '%s\\n' \"$#\" \"$1\" >> \"$(dirname \"$0\")/calls.txt\"\n"
-    "if [ -f \"$1.obj\" ]; then cp \"$1.obj\" \"$1.bin\"\n"
-    "elif [ -f \"$1.OBJ\" ]; then cp \"$1.OBJ\" \"$1.bin\"\n"
-    "else exit 1; fi\n";
+    "printf '%s\\n' \"$#\" \"$@\" >> \"$(dirname \"$0\")/calls.txt\"\n"
+    "[ \"$1\" = --file ] && cp \"$2\" \"${2%.*}.bin\"\n";
 
 // Every test starts with freshly allocated images, start-up flags and a main window whose
 // start-up directory is a temporary directory with a blank in its name.
@@ -59,7 +57,7 @@ protected:
 
     // Puts a converter script into the start-up directory.
     void InstallConverter(const std::string& body);
-    // The converter double's recorded calls: argument count, then first argument, per call.
+    // The converter double's recorded calls: argument count, then the arguments, per call.
     std::vector<std::string> ConverterCalls() const;
     void SetStartupDirectory(const std::string& directory);
     std::string FilePathText() const { return window.filePath; }

@@ -51,7 +51,8 @@ TEST_F(LoadImageFileTest, BrowseReadsARawFileAndShowsNameAndCount) {
 
     EXPECT_THAT(window.openFilters,
                 ElementsAre("Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|"
-                            "All Files (*.*)|*.*||"));
+                            "All Files (*.*)|*.*|Firmware Files (*.hex *.ihx *.s19 *.s28 *.s37 "
+                            "*.srec *.mot)|*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot||"));
     EXPECT_THAT(window.events, ElementsAre(kNameCleared, kBytesCleared, "open dialog",
                                            NameShown("image.bin"), BytesShown("300 bytes")));
     EXPECT_TRUE(window.boxes.empty());
@@ -121,8 +122,8 @@ void PrintTo(const ExtensionCase& c, std::ostream* os) {
 class ExtensionTest : public LoadImageFileTest,
                       public ::testing::WithParamInterface<ExtensionCase> {};
 
-// The converter double turns BASE.obj into a BASE.bin with the same bytes, so a converted file
-// and a raw one are told apart by the notice and the converter's record, and by which file the
+// The converter double turns the file it is given into a .bin with the same bytes, so a converted
+// file and a raw one are told apart by the notice and the converter's record, and by which file the
 // image came from.
 TEST_P(ExtensionTest, OnlyObjAndOBJGoThroughTheConverter) {
     InstallConverter(kCopyingConverter);
@@ -141,7 +142,7 @@ TEST_P(ExtensionTest, OnlyObjAndOBJGoThroughTheConverter) {
         std::find(window.events.begin(), window.events.end(), "notice open") != window.events.end();
     EXPECT_EQ(noticeShown, GetParam().converted);
     if (GetParam().converted) {
-        EXPECT_THAT(ConverterCalls(), ElementsAre("1", path.substr(0, path.size() - 4)));
+        EXPECT_THAT(ConverterCalls(), ElementsAre("2", "--file", path));
         const std::string binary = path.substr(0, path.size() - 3) + "bin";
         EXPECT_TRUE(Exists(binary));
     } else {
@@ -162,6 +163,56 @@ INSTANTIATE_TEST_SUITE_P(
             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
         }
         return name;
+    });
+
+struct FirmwareTextCase {
+    const char* fileName;
+    std::string text;
+    Bytes image;  // empty: the text is loaded as raw bytes
+};
+
+void PrintTo(const FirmwareTextCase& c, std::ostream* os) {
+    *os << c.fileName;
+}
+
+class FirmwareTextTest : public LoadImageFileTest,
+                         public ::testing::WithParamInterface<FirmwareTextCase> {};
+
+// Firmware text is read in the program, not by the converter, and nothing is written beside it.
+TEST_P(FirmwareTextTest, ValidFirmwareTextLoadsTheImageItDescribes) {
+    InstallConverter(kCopyingConverter);
+    const std::string& text = GetParam().text;
+    const std::string path = data / GetParam().fileName;
+    WriteText(path, text);
+    const Bytes expected =
+        GetParam().image.empty() ? Bytes(text.begin(), text.end()) : GetParam().image;
+
+    Browse(path);
+
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_THAT(window.events, ElementsAre(kNameCleared, kBytesCleared, "open dialog",
+                                           NameShown(GetParam().fileName),
+                                           BytesShown(std::to_string(expected.size()) + " bytes")));
+    EXPECT_EQ(imageStore.fileLoaded, 1);
+    EXPECT_EQ(LoadedImage(), expected);
+    EXPECT_TRUE(ConverterCalls().empty());
+    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre(GetParam().fileName));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, FirmwareTextTest,
+    ::testing::Values(
+        FirmwareTextCase{"blink.hex",
+                         ":0300000002000AF1\r\n:02000A0080FE76\r\n:00000001FF\r\n",
+                         {0x02, 0x00, 0x0A, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xFE}},
+        FirmwareTextCase{
+            "blink.s19", "S106000202000AEB\nS9030000FC\n", {0xFF, 0xFF, 0x02, 0x00, 0x0A}},
+        // Starts like a record, but one checksum is wrong: not firmware text.
+        FirmwareTextCase{"colon.bin", ":0300000002000AF1\n:02000A0080FE77\n:00000001FF\n", {}},
+        FirmwareTextCase{"header.bin", std::string(":\x00\xFF\x80", 4), {}}),
+    [](const ::testing::TestParamInfo<FirmwareTextCase>& testCase) {
+        std::string name = testCase.param.fileName;
+        return name.replace(name.find('.'), 1, "_");
     });
 
 TEST_F(LoadImageFileTest, ADotInADirectoryNameIsNotAnExtension) {
@@ -338,7 +389,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "COULD NOT READ FILE", true, false},
         FailureCase{"ChosenFileIsADirectory", "folder.bin",
                     [](const FailureSetup& s) { std::filesystem::create_directory(s.chosenPath); },
-                    "COULD NOT READ FILE", true, false}),
+                    "FILE DOES NOT EXIST", false, false},
+        FailureCase{"ConverterIsADirectory", "prog.obj",
+                    [](const FailureSetup& s) {
+                        ChosenObjectFile(s);
+                        std::filesystem::create_directory(s.startupDirectory + "/" +
+                                                          std::string(kConverterFileName));
+                    },
+                    "COULD NOT FIND HEX-BIN CONVERTER", false, true}),
     [](const ::testing::TestParamInfo<FailureCase>& testCase) {
         return std::string(testCase.param.label);
     });
@@ -422,8 +480,7 @@ TEST_F(LoadImageFileTest, ReloadRunsTheConverterAgainAndReadsTheFreshBinary) {
 
     EXPECT_THAT(window.events,
                 ElementsAre(kBytesCleared, "notice open", "notice close", BytesShown("30 bytes")));
-    const std::string base = path.substr(0, path.size() - 4);
-    EXPECT_THAT(ConverterCalls(), ElementsAre("1", base, "1", base));
+    EXPECT_THAT(ConverterCalls(), ElementsAre("2", "--file", path, "2", "--file", path));
     EXPECT_EQ(LoadedImage(), CountingBytes(30, 0x90));
     EXPECT_EQ(imageStore.fileLoaded, 1);
     EXPECT_EQ(window.Text(IDC_FILE_NAME), "prog.obj");

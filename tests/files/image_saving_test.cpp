@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
@@ -244,6 +246,94 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(std::get<0>(testCase.param).label) +
                (std::get<1>(testCase.param) ? "OverExistingFile" : "NewFile");
     });
+
+class SaveKeepsTheFileTest : public SaveDeviceImageTest,
+                             public ::testing::WithParamInterface<const char*> {};
+
+// real.bin, mode 0640, and link.bin pointing to it: saving onto either name replaces the bytes of
+// real.bin and nothing else.
+TEST_P(SaveKeepsTheFileTest, OnlyTheBytesOfTheFileChange) {
+    const std::string target = data / "real.bin";
+    WriteBytes(target, CountingBytes(1000, 0x55));
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    std::filesystem::create_symlink("real.bin", data / "link.bin");
+    ReadFromChip(CountingBytes(10, 0x20));
+
+    Save(data / GetParam());
+
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(data / "link.bin"));
+    EXPECT_EQ(ReadBytes(target), CountingBytes(10, 0x20));
+    struct stat status {};
+    ASSERT_EQ(stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("link.bin", "real.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SaveKeepsTheFileTest, ::testing::Values("link.bin", "real.bin"));
+
+std::FILE* NoNewFile(const char*) {
+    errno = EACCES;  // as in a folder that takes no new file
+    return nullptr;
+}
+
+struct InPlaceCase {
+    const char* label;
+    FileWriteSteps steps;
+    bool written;
+};
+
+void PrintTo(const InPlaceCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class SaveInPlaceTest : public SaveDeviceImageTest,
+                        public ::testing::WithParamInterface<InPlaceCase> {};
+
+// Where no temporary file can be made beside it, the chosen file is written in place.
+TEST_P(SaveInPlaceTest, WithoutATemporaryFileTheTargetIsWrittenInPlace) {
+    const std::string target = data / "image.bin";
+    WriteBytes(target, CountingBytes(1000, 0x55));
+    ReadFromChip(CountingBytes(300));
+    window.saveAnswers.push_back(target);
+
+    OnSave(window, GetParam().steps);
+
+    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("image.bin"));
+    if (GetParam().written) {
+        EXPECT_TRUE(window.boxes.empty());
+        EXPECT_EQ(ReadBytes(target), CountingBytes(300));
+    } else {
+        ASSERT_EQ(window.boxes.size(), 1u);
+        EXPECT_EQ(window.boxes[0].text, "COULD NOT WRITE FILE");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, SaveInPlaceTest,
+    ::testing::Values(InPlaceCase{"Written", {&Write, &Flush, &Close, &NoNewFile}, true},
+                      InPlaceCase{"ShortWrite", {&ShortWrite, &Flush, &Close, &NoNewFile}, false},
+                      InPlaceCase{
+                          "CloseFails", {&Write, &Flush, &FailingClose, &NoNewFile}, false}),
+    [](const ::testing::TestParamInfo<InPlaceCase>& testCase) {
+        return std::string(testCase.param.label);
+    });
+
+TEST_F(SaveDeviceImageTest, AReadOnlyFolderTakesTheImageInAWritableFile) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root writes into a read-only folder; the in-place test covers it";
+    }
+    const std::string target = data / "image.bin";
+    WriteBytes(target, CountingBytes(1000, 0x55));
+    ASSERT_EQ(chmod(data.Path().c_str(), 0555), 0);
+    ReadFromChip(CountingBytes(300));
+
+    Save(target);
+
+    chmod(data.Path().c_str(), 0755);
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(ReadBytes(target), CountingBytes(300));
+}
 
 TEST_F(SaveDeviceImageTest, AMissingDirectoryIsReported) {
     ReadFromChip(CountingBytes(300));

@@ -1,7 +1,9 @@
 #include "platform/process_runner.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <sstream>
 #include <string>
@@ -69,6 +71,19 @@ TEST_F(RunHiddenAndWaitTest, EveryArgumentArrivesUnchangedAsOneArgument) {
     }
     EXPECT_THAT(lines, ElementsAreArray(expected));
     EXPECT_FALSE(Exists("pwned"));
+}
+
+TEST_F(RunHiddenAndWaitTest, TheProgramInheritsNoDescriptorButTheStandardThree) {
+    // Opened without close-on-exec, as libraries and plug-ins often leave theirs.
+    const int inheritable = open("/dev/null", O_RDONLY);
+    ASSERT_GE(inheritable, 3);
+    const std::string program = directory / "descriptors";
+    WriteScript(program, "[ -e /proc/$$/fd/$1 ] && exit 1\n[ -e /proc/$$/fd/2 ] || exit 2\n");
+
+    const auto status = RunHiddenAndWait(program, {std::to_string(inheritable)});
+
+    close(inheritable);
+    EXPECT_EQ(status, 0);
 }
 
 TEST_F(RunHiddenAndWaitTest, AMissingProgramGivesNothing) {

@@ -79,15 +79,34 @@ TEST_F(RealConverterTest, ConvertsAnUpperCaseOBJAndReadsTheBinBesideIt) {
     EXPECT_TRUE(Exists(data / "PROG.bin"));
 }
 
-TEST_F(RealConverterTest, AMixedCaseObjIsReadRawWithoutConversion) {
+class BothCasesTest : public RealConverterTest,
+                      public ::testing::WithParamInterface<const char*> {};
+
+// P.obj and P.OBJ side by side: whichever is chosen is the one converted.
+TEST_P(BothCasesTest, TheChosenObjectFileIsTheOneConverted) {
+    WriteText(data / "P.obj", ":0100000011EE\n:00000001FF\n");
+    WriteText(data / "P.OBJ", ":020000002233A9\n:00000001FF\n");
+    if (ReadText(data / "P.obj") != ":0100000011EE\n:00000001FF\n") {
+        GTEST_SKIP() << "file names are not case-sensitive here";
+    }
+
+    Browse(data / GetParam());
+
+    EXPECT_TRUE(window.boxes.empty());
+    const Bytes chosen = std::string(GetParam()) == "P.obj" ? Bytes{0x11} : Bytes{0x22, 0x33};
+    EXPECT_EQ(LoadedImage(), chosen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, BothCasesTest, ::testing::Values("P.obj", "P.OBJ"));
+
+TEST_F(RealConverterTest, AMixedCaseObjIsNotConvertedButReadAsFirmwareText) {
     const std::string path = data / "prog.Obj";
     WriteText(path, kIntelHex);
 
     Browse(path);
 
     EXPECT_EQ(imageStore.fileLoaded, 1);
-    const std::string text = kIntelHex;
-    EXPECT_EQ(LoadedImage(), Bytes(text.begin(), text.end()));
+    EXPECT_EQ(LoadedImage(), kIntelHexImage);
     EXPECT_FALSE(Exists(data / "prog.bin"));
 }
 

@@ -21,8 +21,8 @@ using ::testing::ElementsAre;
 
 // The converter double also records how it was named, to show the separator it was given.
 constexpr const char* kRecordingConverter =
-    "printf '%s\\n' \"$0\" \"$#\" \"$1\" >> \"$(dirname \"$0\")/calls.txt\"\n"
-    "cp \"$1.obj\" \"$1.bin\"\n";
+    "printf '%s\\n' \"$0\" \"$#\" \"$@\" >> \"$(dirname \"$0\")/calls.txt\"\n"
+    "cp \"$2\" \"${2%.*}.bin\"\n";
 
 class RunConverterTest : public FilesTest {
 protected:
@@ -34,7 +34,7 @@ protected:
     std::string Converter() const { return startup / std::string(kConverterFileName); }
 };
 
-TEST_F(RunConverterTest, GivesTheConverterThePathLessItsExtensionAndReturnsTheBinary) {
+TEST_F(RunConverterTest, GivesTheConverterTheExactFileAndReturnsTheBinary) {
     InstallConverter(kRecordingConverter);
     const std::string path = data / "prog.obj";
     ChooseObjectFile(path);
@@ -43,7 +43,7 @@ TEST_F(RunConverterTest, GivesTheConverterThePathLessItsExtensionAndReturnsTheBi
 
     ASSERT_TRUE(binary.has_value());
     EXPECT_STREQ(binary->data(), (data / "prog.bin").c_str());
-    EXPECT_THAT(ConverterCalls(), ElementsAre(Converter(), "1", data / "prog"));
+    EXPECT_THAT(ConverterCalls(), ElementsAre(Converter(), "2", "--file", path));
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_STREQ(window.filePath, path.c_str());  // left for the caller
 }
@@ -66,9 +66,9 @@ TEST_F(RunConverterTest, AddsASeparatorEvenAfterADirectoryThatEndsInOne) {
 
     ASSERT_TRUE(RunConverter(window).has_value());
 
-    EXPECT_THAT(
-        ConverterCalls(),
-        ElementsAre(startup.Path() + "//" + std::string(kConverterFileName), "1", data / "prog"));
+    EXPECT_THAT(ConverterCalls(),
+                ElementsAre(startup.Path() + "//" + std::string(kConverterFileName), "2", "--file",
+                            data / "prog.obj"));
 }
 
 TEST_F(RunConverterTest, BlanksInBothPathsReachTheConverterAsOneArgument) {
@@ -82,7 +82,7 @@ TEST_F(RunConverterTest, BlanksInBothPathsReachTheConverterAsOneArgument) {
     const auto binary = RunConverter(window);
 
     ASSERT_TRUE(binary.has_value());
-    EXPECT_THAT(ConverterCalls(), ElementsAre(Converter(), "1", data / "my prog; rm -rf x"));
+    EXPECT_THAT(ConverterCalls(), ElementsAre(Converter(), "2", "--file", path));
     EXPECT_EQ(ReadBytes(binary->data()), CountingBytes(16));
     EXPECT_FALSE(Exists(startup / "wrong program ran"));
 }
@@ -211,7 +211,7 @@ TEST_F(CommandLineBoundTest, ACommandLineThatJustFitsRunsTheConverter) {
     OnBrowse(window);
 
     EXPECT_TRUE(window.boxes.empty());
-    EXPECT_THAT(ConverterCalls(), ElementsAre("1", path.substr(0, path.size() - 4)));
+    EXPECT_THAT(ConverterCalls(), ElementsAre("2", "--file", path));
     EXPECT_EQ(imageStore.fileLoaded, 1);
     EXPECT_EQ(window.Text(IDC_FILE_BYTES), "33 bytes");
 }

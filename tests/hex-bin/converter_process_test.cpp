@@ -26,8 +26,9 @@ const std::string kIntel = ":02000400AABB95\n:0100000002FD\n" + kEof;
 const std::string kIntelImage = std::string("\x02\xFF\xFF\xFF\xAA\xBB", 6);
 const std::string kOld = std::string("\x01\x02 an earlier, longer conversion\xFF", 33);
 const std::string kUsage =
-    "usage: hex-bin BASE\nReads BASE.obj (or BASE.OBJ), Intel HEX or Motorola S-records, and "
-    "writes BASE.bin,\nthe raw code-memory image from address 0 to the highest address used.\n";
+    "usage: hex-bin BASE\n       hex-bin --file OBJECT-FILE\nReads BASE.obj (or BASE.OBJ), or "
+    "OBJECT-FILE itself, Intel HEX or Motorola S-records,\nand writes BASE.bin (OBJECT-FILE with "
+    "the extension bin), the raw code-memory image\nfrom address 0 to the highest address used.\n";
 
 struct ProcessCase {
     const char* name;
@@ -66,6 +67,11 @@ std::vector<ProcessCase> Cases() {
         {"BinaryReplacedNotWrittenInPlace", Args{base},
          Files{{"prog.obj", kIntel}, {"prog.bin", kLinkToFull}}, 0, "",
          Files{{"prog.bin", kIntelImage}}},
+        // The exact file named, whatever its extension or a sibling in the other letter case.
+        {"ExactFileWithAnyExtension", Args{"--file", kDir + "/prog.hex"},
+         Files{{"prog.hex", kIntel}, {"prog.obj", kEof}}, 0, "", Files{{"prog.bin", kIntelImage}}},
+        {"ExactFileMissing", Args{"--file", kDir + "/prog.OBJ"}, Files{{"prog.obj", kIntel}}, 1,
+         "hex-bin: {dir}/prog.OBJ: no such object file\n"},
         {"NoArgument", Args(), Files(), 2, kUsage},
         {"TwoArguments", Args{base, base}, Files(), 2, kUsage},
     };

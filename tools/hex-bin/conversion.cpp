@@ -1,5 +1,6 @@
 #include "conversion.h"
 
+#include <string>
 #include <system_error>
 
 #include "hex-bin/firmware_parser.h"
@@ -7,20 +8,18 @@
 #include "replace_file.h"
 
 namespace hexbin {
+namespace {
 
-int ConvertObjectFile(const std::filesystem::path& base, std::ostream& errors) {
-    const std::filesystem::path objectPath = ObjectFilePath(base);
+// Converts objectPath into binaryPath; `missing` explains an object file that is not there.
+int Convert(const std::filesystem::path& objectPath, const std::filesystem::path& binaryPath,
+            const std::string& missing, std::ostream& errors) {
     const std::optional<std::string> text = ReadWholeFile(objectPath);
     if (!text) {
         std::error_code ignored;
-        if (std::filesystem::exists(objectPath, ignored)) {
-            errors << "hex-bin: " << objectPath.string() << ": cannot read the object file\n";
-        } else {
-            std::filesystem::path upper = base;
-            upper += ".OBJ";
-            errors << "hex-bin: " << objectPath.string() << ": no such object file (nor "
-                   << upper.string() << ")\n";
-        }
+        errors << "hex-bin: " << objectPath.string() << ": "
+               << (std::filesystem::exists(objectPath, ignored) ? "cannot read the object file"
+                                                                : missing)
+               << '\n';
         return kExitConversionFailed;
     }
     const firmware::ParseResult parsed = firmware::ParseFirmware(*text);
@@ -29,12 +28,24 @@ int ConvertObjectFile(const std::filesystem::path& base, std::ostream& errors) {
                << parsed.error->message << '\n';
         return kExitConversionFailed;
     }
-    const std::filesystem::path binaryPath = BinaryFilePath(base);
     if (const auto failure = ReplaceFile(binaryPath, parsed.image)) {
         errors << "hex-bin: " << binaryPath.string() << ": " << *failure << '\n';
         return kExitConversionFailed;
     }
     return kExitSuccess;
+}
+
+}  // namespace
+
+int ConvertObjectFile(const std::filesystem::path& base, std::ostream& errors) {
+    std::filesystem::path upper = base;
+    upper += ".OBJ";
+    return Convert(ObjectFilePath(base), BinaryFilePath(base),
+                   "no such object file (nor " + upper.string() + ")", errors);
+}
+
+int ConvertNamedFile(const std::filesystem::path& objectFile, std::ostream& errors) {
+    return Convert(objectFile, BinaryFileBeside(objectFile), "no such object file", errors);
 }
 
 }  // namespace hexbin

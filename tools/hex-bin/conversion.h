@@ -13,4 +13,8 @@ inline constexpr int kExitUsage = 2;
 // "hex-bin: FILE:LINE: reason" (or "hex-bin: FILE: reason") and leaves BASE.bin as it was.
 int ConvertObjectFile(const std::filesystem::path& base, std::ostream& errors);
 
+// Converts exactly objectFile, whatever its extension, into the same path with the extension
+// "bin" in place of its own (added when it has none). Failures as above.
+int ConvertNamedFile(const std::filesystem::path& objectFile, std::ostream& errors);
+
 }  // namespace hexbin

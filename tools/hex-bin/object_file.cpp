@@ -28,6 +28,19 @@ std::filesystem::path BinaryFilePath(const std::filesystem::path& base) {
     return WithSuffix(base, ".bin");
 }
 
+std::filesystem::path BinaryFileBeside(const std::filesystem::path& objectFile) {
+    // Not replace_extension: for a name like ".obj" that sees no extension, the programmer does.
+    auto name = objectFile.filename().native();
+    const auto dot = name.rfind(static_cast<std::filesystem::path::value_type>('.'));
+    if (dot != decltype(name)::npos) {
+        name.erase(dot);
+    }
+    std::filesystem::path binary = objectFile;
+    binary.replace_filename(name);
+    binary += ".bin";
+    return binary;
+}
+
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
