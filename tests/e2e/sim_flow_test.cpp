@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,73 +15,56 @@
 
 namespace {
 
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+std::string ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
-    const std::string text = ReadText(path);
-    return {text.begin(), text.end()};
-}
-
-// A user's whole session on the simulated chip, with the example firmware and the real
-// converter, in paths with blanks.
+// A user's whole session on the simulated chip, with the example firmware and the real converter,
+// in folders with blanks in their names.
 class SimFlowTest : public MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        root = std::filesystem::temp_directory_path() / "isp8252 end to end";
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "start up");
-        std::filesystem::create_directories(root / "my firmware");
-        std::filesystem::copy_file(ISP_HEX_BIN_PATH, root / "start up" / "hex-bin");
-        std::filesystem::copy_file(
-            std::filesystem::path(ISP_SOURCE_DIR) / "examples/blink/blink.obj",
-            root / "my firmware" / "blink.obj");
+        ASSERT_TRUE(root.isValid());
+        ASSERT_TRUE(QDir(root.path()).mkpath("start up") &&
+                    QDir(root.path()).mkpath("my firmware"));
+        ASSERT_TRUE(QFile::copy(ISP_HEX_BIN_PATH, Path("start up/hex-bin")));
+        ASSERT_TRUE(
+            QFile::copy(ISP_SOURCE_DIR "/examples/blink/blink.obj", Path("my firmware/blink.obj")));
         Calibrate();
         OpenMainWindow();
-        std::strcpy(window->StartupDirectory(), (root / "start up").string().c_str());
-    }
-    void TearDown() override {
-        std::filesystem::remove_all(root);
-        MainWindowFixture::TearDown();
+        std::strcpy(window->StartupDirectory(), Path("start up").toLocal8Bit().constData());
     }
 
-    static Step UntilClose() {
-        return [](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; };
-    }
-    static Step ExpectStatus(const char* status) {
-        return [status](Dialog& d) {
-            EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), status);
-            return true;
-        };
-    }
-    static Step PressClose() {
-        return [](Dialog& d) {
-            d.SendCommand(IDOK);
-            return true;
-        };
+    QString Path(const char* relative) const { return root.filePath(relative); }
+
+    // Plays the operation dialog of a button to its end and checks its last status.
+    void RunOperation(int id, const char* status) {
+        PressWithOperationDialog(id, {[](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; },
+                                      [status](Dialog& d) {
+                                          EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), status);
+                                          d.SendCommand(IDOK);
+                                          return true;
+                                      }});
     }
 
-    std::filesystem::path root;
+    QTemporaryDir root{QDir::tempPath() + "/isp8252 end to end XXXXXX"};
 };
 
 TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
-    const auto firmware = firmware::ParseFirmware(ReadText(root / "my firmware" / "blink.obj"));
+    const auto firmware = firmware::ParseFirmware(ReadFile(Path("my firmware/blink.obj")));
     ASSERT_TRUE(firmware.ok());
-    const std::vector<std::uint8_t>& bytes = firmware.image;
-    ASSERT_NE(bytes.back(), 0xFF);  // so the read counts every byte of it
+    const std::string bytes(firmware.image.begin(), firmware.image.end());
+    ASSERT_NE(firmware.image.back(), 0xFF);  // so the read counts every byte of it
+    const std::string size = std::to_string(bytes.size()) + " bytes";
 
     // Load: the object file goes through hex-bin.
-    seam.QueueOpenFileName((root / "my firmware" / "blink.obj").string());
+    seam.QueueOpenFileName(Path("my firmware/blink.obj").toStdString());
     window->SendCommand(IDC_BROWSE);
-    EXPECT_TRUE(seam.MessageBoxes().empty());
     EXPECT_EQ(Text(IDC_FILE_NAME), "blink.obj");
-    EXPECT_EQ(Text(IDC_FILE_BYTES), std::to_string(bytes.size()) + " bytes");
-    EXPECT_EQ(ReadBytes(root / "my firmware" / "blink.bin"), bytes);
+    EXPECT_EQ(Text(IDC_FILE_BYTES), size);
+    EXPECT_EQ(ReadFile(Path("my firmware/blink.bin")), bytes);
 
     // Erase, after confirming; the chip times its erase itself, the user takes a moment.
     chip->Flash().fill(0x00);
@@ -92,35 +75,27 @@ TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
     }
     counter.Advance(50'000'000);
 
-    // Program and verify.
-    PressWithOperationDialog(IDC_PROG,
-                             {UntilClose(), ExpectStatus("WRITE SUCCESSFUL!"), PressClose()});
+    // Program and verify, then read back and compare.
+    RunOperation(IDC_PROG, "WRITE SUCCESSFUL!");
     EXPECT_EQ(Text(IDC_DEVICE_STATE), "NOT LOADED");
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        ASSERT_EQ(chip->Flash()[i], bytes[i]) << i;
-    }
-
-    // Read back and compare.
-    PressWithOperationDialog(IDC_READ,
-                             {UntilClose(), ExpectStatus("READING DEVICE"), PressClose()});
+    EXPECT_EQ(std::string(chip->Flash().begin(), chip->Flash().begin() + bytes.size()), bytes);
+    RunOperation(IDC_READ, "READING DEVICE");
     EXPECT_EQ(Text(IDC_DEVICE_STATE), "LOADED");
     EXPECT_EQ(Text(IDC_SAVE), "SAVE");
-    EXPECT_EQ(Text(IDC_DEVICE_BYTES), std::to_string(bytes.size()) + " bytes");
+    EXPECT_EQ(Text(IDC_DEVICE_BYTES), size);
     window->SendCommand(IDC_COMPARE);
     EXPECT_EQ(Text(IDC_COMPARE_RESULT), "SAME");
 
-    // List.
+    // List, then save: the saved bytes are the firmware.
     window->SendCommand(IDC_DEVICE_CONTENTS);
     ASSERT_NE(window->DeviceViewer(), nullptr);
     EXPECT_EQ(window->DeviceViewer()->ListCount(IDC_VIEW_LIST), static_cast<int>(bytes.size()));
     window->DeviceViewer()->SendCommand(IDOK);
-
-    // Save, and the saved bytes are the firmware.
-    const auto saved = root / "my firmware" / "read back.bin";
-    seam.QueueSaveFileName(saved.string());
+    seam.QueueSaveFileName(Path("my firmware/read back.bin").toStdString());
     window->SendCommand(IDC_SAVE);
-    EXPECT_EQ(ReadBytes(saved), bytes);
-    EXPECT_TRUE(seam.MessageBoxes().size() == 1u);  // only the erase question was ever asked
+    EXPECT_EQ(ReadFile(Path("my firmware/read back.bin")), bytes);
+    EXPECT_EQ(seam.MessageBoxes().size(),
+              1u);  // only the erase question was ever asked
     EXPECT_EQ(seam.UnusedAnswers(), 0u);
 }
 

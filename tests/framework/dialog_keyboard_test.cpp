@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QListWidget>
-#include <QTest>
-#include <string>
+#include <QAbstractButton>
 #include <vector>
 
 #include "app/resource_ids.h"
@@ -11,47 +8,6 @@
 #include "recording_dialog.h"
 
 namespace {
-
-using Calls = std::vector<std::string>;
-
-int FocusedId() {
-    QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr ? focus->property("controlId").toInt() : 0;
-}
-
-// Opens the dialog modeless with no owner and makes it the active window.
-void OpenActive(Dialog& dialog) {
-    ASSERT_TRUE(dialog.Create(nullptr));
-    dialog.show();
-    ASSERT_TRUE(gui_test::ActivateAndWait(&dialog));
-}
-
-struct FirstFocusCase {
-    int templateId;
-    int firstControl;
-};
-
-class FirstFocusTest : public testing::TestWithParam<FirstFocusCase> {};
-
-TEST_P(FirstFocusTest, InitialisationFocusesTheFirstControlThatTakesFocus) {
-    RecordingDialog dialog(GetParam().templateId);
-    OpenActive(dialog);
-    EXPECT_EQ(dialog.calls, Calls{"init"});
-    EXPECT_EQ(QApplication::focusWidget(), dialog.GetDlgItem(GetParam().firstControl));
-}
-
-INSTANTIATE_TEST_SUITE_P(Templates, FirstFocusTest,
-                         testing::Values(FirstFocusCase{IDD_PROGRAMMER_DIALOG, IDC_BROWSE},
-                                         FirstFocusCase{IDD_ACTION_DIALOG, IDOK},
-                                         FirstFocusCase{IDD_DATA_DIALOG, IDOK}));
-
-TEST(DialogKeyboardTest, InitialisationReturningFalseKeepsTheFocusItChose) {
-    RecordingDialog dialog(IDD_PROGRAMMER_DIALOG);
-    dialog.focusFirstControl = false;
-    dialog.duringInit = [](RecordingDialog& d) { d.GetDlgItem(IDC_ERASE)->setFocus(); };
-    OpenActive(dialog);
-    EXPECT_EQ(FocusedId(), IDC_ERASE);
-}
 
 TEST(DialogKeyboardTest, TabOrderFollowsTemplateOrderOverControlsThatTakeFocus) {
     RecordingDialog dialog(IDD_PROGRAMMER_DIALOG);
@@ -66,91 +22,60 @@ TEST(DialogKeyboardTest, TabOrderFollowsTemplateOrderOverControlsThatTakeFocus) 
                                          IDC_SAVE, IDC_RELOAD, IDC_BROWSE}));
 }
 
-TEST(DialogKeyboardTest, EnterPressesTheFocusedButtonAndNoOther) {
-    RecordingDialog dialog(IDD_PROGRAMMER_DIALOG);
-    OpenActive(dialog);
-    gui_test::PressKey(&dialog, Qt::Key_Return);
-    EXPECT_EQ(dialog.calls, (Calls{"init", "browse"}));
+using Gesture = void (*)(RecordingDialog& dialog, int id);
+const Gesture kCommand = [](RecordingDialog& d, int id) { d.SendCommand(id); };
+const Gesture kClick = [](RecordingDialog& d, int id) {
+    qobject_cast<QAbstractButton*>(d.GetDlgItem(id))->click();
+};
+const Gesture kEnter = [](RecordingDialog& d, int) { gui_test::PressKey(&d, Qt::Key_Return); };
+const Gesture kEscape = [](RecordingDialog& d, int) { gui_test::PressKey(&d, Qt::Key_Escape); };
+const Gesture kCloseBox = [](RecordingDialog& d, int) { d.close(); };
 
-    dialog.GetDlgItem(IDC_READ)->setFocus();
-    gui_test::PressKey(&dialog, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(dialog.calls, (Calls{"init", "browse", "read"}));
-
-    // PROG carries the default style too, but Enter goes to the focused button only.
-    dialog.GetDlgItem(IDC_ERASE)->setFocus();
-    gui_test::PressKey(&dialog, Qt::Key_Return);
-    EXPECT_EQ(dialog.calls, (Calls{"init", "browse", "read"}));
-    EXPECT_TRUE(dialog.isVisible());
-}
-
-TEST(DialogKeyboardTest, EnterOnTheCancelButtonCancels) {
-    RecordingDialog dialog(IDD_PROGRAMMER_DIALOG);
-    OpenActive(dialog);
-    gui_test::PressKey(&dialog, Qt::Key_Tab);
-    ASSERT_EQ(FocusedId(), IDCANCEL);
-    gui_test::PressKey(&dialog, Qt::Key_Return);
-    EXPECT_EQ(dialog.calls, (Calls{"init", "cancel"}));
-    EXPECT_FALSE(dialog.isVisible());
-}
-
-TEST(DialogKeyboardTest, EnterWithTheListFocusedIsTheOkCommand) {
-    RecordingDialog dialog(IDD_DATA_DIALOG);
-    OpenActive(dialog);
-    dialog.GetDlgItem(IDC_VIEW_LIST)->setFocus();
-    ASSERT_EQ(FocusedId(), IDC_VIEW_LIST);
-    gui_test::PressKey(&dialog, Qt::Key_Return);
-    EXPECT_EQ(dialog.calls, (Calls{"init", "ok"}));
-    EXPECT_FALSE(dialog.isVisible());
-}
-
-enum class CancelGesture { EscapeKey, CloseBox };
-
-struct CancelCase {
-    CancelGesture gesture;
-    bool cancelEnds;
+struct GestureCase {
+    int templateId;
+    Gesture gesture;
+    int id;  // the command sent, the button clicked, or the control focused
+    Calls calls;
+    bool tableClaimsCancel, ends;
 };
 
-class CancelGestureTest : public testing::TestWithParam<CancelCase> {};
+class GestureTest : public testing::TestWithParam<GestureCase> {};
 
-void Perform(CancelGesture gesture, Dialog& dialog) {
-    if (gesture == CancelGesture::EscapeKey) {
-        gui_test::PressKey(&dialog, Qt::Key_Escape);
-    } else {
-        dialog.close();
-    }
-}
-
-TEST_P(CancelGestureTest, ReachesOnCancelWhichDecidesWhetherTheDialogEnds) {
-    RecordingDialog dialog(IDD_DATA_DIALOG);
-    dialog.cancelEnds = GetParam().cancelEnds;
+// A command, or a click on its button, runs the table entry, else OnOK or OnCancel. Enter presses
+// the focused push button, not one with the default style (BROWSE and PROG have it), and is OK
+// elsewhere; Escape and the close box are Cancel, whose handler decides whether the dialog ends.
+TEST_P(GestureTest, ReachesTheHandlerOfItsCommand) {
+    const GestureCase& k = GetParam();
+    RecordingDialog dialog(k.templateId);
+    dialog.tableClaimsCancel = k.tableClaimsCancel;
     OpenActive(dialog);
-    Perform(GetParam().gesture, dialog);
-    EXPECT_EQ(dialog.calls, (Calls{"init", "cancel"}));
-    EXPECT_EQ(dialog.isVisible(), !GetParam().cancelEnds);
-    // Pressed again: a dialog that stayed open keeps answering, and nothing ends it.
-    if (!GetParam().cancelEnds) {
-        Perform(GetParam().gesture, dialog);
-        EXPECT_EQ(dialog.calls, (Calls{"init", "cancel", "cancel"}));
-        EXPECT_TRUE(dialog.isVisible());
-        dialog.hide();
+    dialog.GetDlgItem(k.id)->setFocus();
+    Calls expected{"init"};
+    for (int press = 0; press < (k.ends ? 1 : 2); ++press) {  // a dialog left open still answers
+        k.gesture(dialog, k.id);
+        expected.insert(expected.end(), k.calls.begin(), k.calls.end());
     }
+    EXPECT_EQ(dialog.calls, expected);
+    EXPECT_EQ(dialog.isVisible(), !k.ends);
 }
 
-INSTANTIATE_TEST_SUITE_P(Gestures, CancelGestureTest,
-                         testing::Values(CancelCase{CancelGesture::EscapeKey, true},
-                                         CancelCase{CancelGesture::EscapeKey, false},
-                                         CancelCase{CancelGesture::CloseBox, true},
-                                         CancelCase{CancelGesture::CloseBox, false}));
+constexpr int kMain = IDD_PROGRAMMER_DIALOG;
+constexpr int kViewer = IDD_DATA_DIALOG;
 
-TEST(DialogKeyboardTest, ATableEntryForCancelTakesEscapeAndTheCloseBox) {
-    StopOnCancelDialog dialog;
-    OpenActive(dialog);
-    gui_test::PressKey(&dialog, Qt::Key_Escape);
-    dialog.close();
-    dialog.SendCommand(IDCANCEL);
-    EXPECT_EQ(dialog.calls, (Calls{"stop", "stop", "stop"}));
-    EXPECT_TRUE(dialog.isVisible());
-    dialog.hide();
-}
+INSTANTIATE_TEST_SUITE_P(
+    Table, GestureTest,
+    testing::Values(GestureCase{kMain, kCommand, IDC_READ, {"read"}, false, false},
+                    GestureCase{kMain, kClick, IDC_BROWSE, {"browse"}, false, false},
+                    GestureCase{kMain, kClick, IDC_ERASE, {}, false, false},  // no entry
+                    GestureCase{kViewer, kCommand, IDOK, {"ok"}, false, true},
+                    GestureCase{kMain, kClick, IDCANCEL, {"cancel"}, false, true},
+                    GestureCase{kMain, kClick, IDCANCEL, {"stop"}, true, false},
+                    GestureCase{kMain, kEnter, IDC_READ, {"read"}, false, false},
+                    GestureCase{kMain, kEnter, IDC_ERASE, {}, false, false},
+                    GestureCase{kViewer, kEnter, IDC_VIEW_LIST, {"ok"}, false, true},
+                    GestureCase{kViewer, kEscape, IDOK, {"cancel"}, false, true},
+                    GestureCase{kViewer, kEscape, IDOK, {"stop"}, true, false},
+                    GestureCase{kViewer, kCloseBox, IDOK, {"cancel"}, false, true},
+                    GestureCase{kViewer, kCloseBox, IDOK, {"stop"}, true, false}));
 
 }  // namespace

@@ -1,32 +1,36 @@
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QPointer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
-#include <string>
-#include <vector>
 
 #include "app/resource_ids.h"
+#include "framework/dialog_placement.h"
 #include "recording_dialog.h"
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
-// Runs `body` once the modal loop of `dialog` is serving events. A guard ends the dialog with
-// -99 should the body fail to, so a fault shows up as a wrong code, not a hung test.
+// Runs `body` once the modal loop of `dialog` is serving events. A guard ends the dialog with -99
+// should the body fail to, so a fault shows up as a wrong code, not a hung test.
 template <class F>
 void WhileModal(Dialog& dialog, F body) {
     QTimer::singleShot(0, &dialog, body);
     QTimer::singleShot(5000, &dialog, [&dialog] { dialog.EndDialog(-99); });
 }
 
-class DialogModalTest : public testing::Test {
+// Where a window of this frame size is centred over `over`.
+QPoint CentredIn(const QRect& over, const QWidget& dialog) {
+    const QSize size = dialog.frameGeometry().size();
+    return {over.x() + (over.width() - size.width()) / 2,
+            over.y() + (over.height() - size.height()) / 2};
+}
+
+// The registered main window, off the work area's centre so that the placement rules differ.
+class OwnedDialogTest : public testing::Test {
 protected:
     void SetUp() override {
-        main_.Create(nullptr);  // visible by its template
+        main_.Create(nullptr);
+        main_.move(main_.pos() + QPoint(-37, 21));
         Dialog::SetMainWindow(&main_);
     }
     void TearDown() override { Dialog::SetMainWindow(nullptr); }
@@ -34,154 +38,73 @@ protected:
     RecordingDialog main_{IDD_PROGRAMMER_DIALOG};
 };
 
-TEST_F(DialogModalTest, DisablesTheMainWindowWhileRunningAndReturnsTheEndCode) {
-    ASSERT_TRUE(main_.isVisible());
-    RecordingDialog action(IDD_ACTION_DIALOG);
-    bool ownerEnabledDuringInit = true;
-    action.duringInit = [&](RecordingDialog&) { ownerEnabledDuringInit = main_.isEnabled(); };
-    bool ownerEnabled = true, dialogEnabled = false, dialogVisible = false;
-    QWidget* owner = nullptr;
-    WhileModal(action, [&] {
-        ownerEnabled = main_.isEnabled();
-        dialogEnabled = action.isEnabled() && action.GetDlgItem(IDCANCEL)->isEnabled();
-        dialogVisible = action.isVisible();
-        owner = action.parentWidget();
-        action.EndDialog(42);
-    });
-    EXPECT_EQ(action.DoModal(), 42);
-    EXPECT_FALSE(ownerEnabledDuringInit);
-    EXPECT_FALSE(ownerEnabled);
-    EXPECT_TRUE(dialogEnabled);
-    EXPECT_TRUE(dialogVisible);
-    EXPECT_EQ(owner, &main_);
-    EXPECT_TRUE(main_.isEnabled());
-    EXPECT_FALSE(action.isVisible());
-    EXPECT_EQ(action.calls, Calls{"init"});
-    main_.hide();
-}
+struct ModalCase {
+    int code;
+    bool endDuringInit, ownerDisabledBefore;
+};
 
-TEST_F(DialogModalTest, ButtonsEndTheModalDialogThroughOkAndCancel) {
-    for (const int id : {IDOK, IDCANCEL}) {
-        RecordingDialog action(IDD_ACTION_DIALOG);
-        WhileModal(action, [&action, id] {
-            qobject_cast<QAbstractButton*>(action.GetDlgItem(id))->click();
-        });
-        EXPECT_EQ(action.DoModal(), id);
-        EXPECT_EQ(action.calls, (Calls{"init", id == IDOK ? "ok" : "cancel"}));
-        EXPECT_TRUE(main_.isEnabled());
-    }
-    main_.hide();
-}
+class ModalTest : public OwnedDialogTest, public testing::WithParamInterface<ModalCase> {};
 
-TEST_F(DialogModalTest, ModelessWindowsOfTheOwnerStayUsable) {
-    Dialog viewer(IDD_DATA_DIALOG);
+// A modeless dialog opens at its owner's client origin. While a modal one runs its owner is
+// disabled (from before initialisation on, so the dialog opens centred over it), the owner's
+// modeless windows stay usable, and afterwards the owner is as it was before.
+TEST_P(ModalTest, DisablesTheOwnerWhileRunningAndReturnsTheEndCode) {
+    const ModalCase& k = GetParam();
+    RecordingDialog viewer(IDD_DATA_DIALOG), action(IDD_ACTION_DIALOG);
     viewer.Create(nullptr);
+    EXPECT_EQ(viewer.pos(), main_.mapToGlobal(QPoint(0, 0)));
     viewer.show();
-    RecordingDialog action(IDD_ACTION_DIALOG);
-    bool viewerEnabled = false;
+    main_.setEnabled(!k.ownerDisabledBefore);
+    bool ownerEnabledInInit = true, runningRight = k.endDuringInit;
+    action.duringInit = [&](RecordingDialog& d) {
+        ownerEnabledInInit = main_.isEnabled();
+        if (k.endDuringInit) {
+            d.EndDialog(k.code);
+        }
+    };
     WhileModal(action, [&] {
-        viewerEnabled = viewer.isEnabled() && viewer.GetDlgItem(IDC_VIEW_LIST)->isEnabled();
-        action.EndDialog(IDOK);
+        runningRight = !main_.isEnabled() && action.parentWidget() == &main_ &&
+                       action.isVisible() && action.isEnabled() &&
+                       viewer.isEnabled() == !k.ownerDisabledBefore &&
+                       action.pos() == CentredIn(main_.frameGeometry(), action);
+        action.EndDialog(k.code);
     });
-    EXPECT_EQ(action.DoModal(), IDOK);
-    EXPECT_TRUE(viewerEnabled);
-    EXPECT_TRUE(viewer.isEnabled());
-    viewer.hide();
-    main_.hide();
+    EXPECT_EQ(action.DoModal(), k.code);
+    EXPECT_EQ(action.calls, Calls{"init"});
+    EXPECT_FALSE(ownerEnabledInInit);
+    EXPECT_TRUE(runningRight);
+    EXPECT_EQ(main_.isEnabled(), !k.ownerDisabledBefore);
+    EXPECT_FALSE(action.isVisible());
 }
 
-TEST_F(DialogModalTest, AParentGivenIsTheOwnerInsteadOfTheMainWindow) {
-    RecordingDialog other(IDD_DATA_DIALOG);
-    other.Create(nullptr);
-    other.show();
-    RecordingDialog action(IDD_ACTION_DIALOG, &other);
-    bool otherEnabled = true, mainEnabled = false;
-    WhileModal(action, [&] {
-        otherEnabled = other.isEnabled();
-        mainEnabled = main_.isEnabled();
-        action.EndDialog(5);
-    });
-    EXPECT_EQ(action.DoModal(), 5);
-    EXPECT_FALSE(otherEnabled);
-    EXPECT_TRUE(mainEnabled);
-    EXPECT_TRUE(other.isEnabled());
-    other.hide();
-    main_.hide();
-}
+INSTANTIATE_TEST_SUITE_P(Ends, ModalTest,
+                         testing::Values(ModalCase{42, false, false}, ModalCase{7, true, false},
+                                         ModalCase{3, false, true}));
 
-TEST_F(DialogModalTest, AnOwnerDisabledBeforeStaysDisabledAfter) {
-    main_.setEnabled(false);
-    RecordingDialog action(IDD_ACTION_DIALOG);
-    WhileModal(action, [&] { action.EndDialog(3); });
-    EXPECT_EQ(action.DoModal(), 3);
-    EXPECT_FALSE(main_.isEnabled());
-    main_.setEnabled(true);
-    main_.hide();
-}
-
-TEST_F(DialogModalTest, EndingDuringInitialisationReturnsWithoutShowing) {
-    RecordingDialog action(IDD_ACTION_DIALOG);
-    bool everShown = false;
-    action.duringInit = [](RecordingDialog& d) { d.EndDialog(7); };
-    QTimer::singleShot(0, &action, [&] {
-        everShown = action.isVisible();
-        action.EndDialog(-99);
-    });
-    EXPECT_EQ(action.DoModal(), 7);
-    EXPECT_FALSE(everShown);
-    EXPECT_TRUE(main_.isEnabled());
-    main_.hide();
-}
-
-TEST_F(DialogModalTest, TheMainWindowHasNoOwnerAndRunsModallyItself) {
-    main_.hide();
+TEST_F(OwnedDialogTest, TheMainWindowRunsModallyWithNoOwnerCentredInTheWorkArea) {
+    QPoint shownAt;
     WhileModal(main_, [&] {
-        EXPECT_EQ(main_.parentWidget(), nullptr);
-        EXPECT_TRUE(main_.isEnabled());
+        shownAt = main_.parentWidget() == nullptr && main_.isEnabled() ? main_.pos() : QPoint();
         main_.SendCommand(IDCANCEL);
     });
     EXPECT_EQ(main_.DoModal(), IDCANCEL);
-    EXPECT_FALSE(main_.isVisible());
+    EXPECT_EQ(shownAt, CentredIn(QGuiApplication::primaryScreen()->availableGeometry(), main_));
 }
 
-TEST(DialogRegistrationTest, MainWindowIsRegisteredAndForgottenWhenDestroyed) {
-    EXPECT_EQ(Dialog::MainWindow(), nullptr);
-    {
-        Dialog main(IDD_PROGRAMMER_DIALOG);
-        Dialog::SetMainWindow(&main);
-        EXPECT_EQ(Dialog::MainWindow(), &main);
+TEST(PlacementRuleTest, CentredUnlessAnEnabledOwnerThenKeptInsideTheWorkArea) {
+    struct Case {
+        PlacementInput input;
+        QPoint expected;
+    };
+    const QRect work(0, 0, 1000, 700);
+    const QSize size(200, 100);
+    for (const Case& k : {
+             Case{{size, true, false, {-150, -90, 100, 60}, {}, work}, {0, 0}},
+             Case{{size, true, false, {900, 650, 100, 60}, {}, work}, {800, 600}},
+             Case{{size, true, true, {900, 650, 100, 60}, {990, 690}, work}, {990, 690}},
+         }) {
+        EXPECT_EQ(DialogTopLeft(k.input), k.expected) << "row expecting x " << k.expected.x();
     }
-    EXPECT_EQ(Dialog::MainWindow(), nullptr);
-}
-
-TEST(DialogModelessTest, EndDialogHidesAModelessDialogWithoutDestroyingIt) {
-    auto* viewer = new RecordingDialog(IDD_DATA_DIALOG);
-    const QPointer<Dialog> alive(viewer);
-    viewer->Create(nullptr);
-    viewer->show();
-    viewer->SetDlgItemText(IDC_VIEW_TITLE, "FILE CONTENTS");
-    viewer->EndDialog(IDOK);
-    EXPECT_FALSE(viewer->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_FALSE(alive.isNull());
-    EXPECT_EQ(viewer->GetDlgItemText(IDC_VIEW_TITLE), "FILE CONTENTS");
-    EXPECT_EQ(viewer->result(), IDOK);
-    viewer->show();
-    EXPECT_TRUE(viewer->isVisible());
-    viewer->SendCommand(IDOK);  // the CLOSE button: hidden again
-    EXPECT_FALSE(viewer->isVisible());
-    EXPECT_EQ(viewer->calls, (Calls{"init", "ok"}));
-    delete viewer;
-}
-
-TEST(DialogModelessTest, CreateShowsOnlyTemplatesMarkedVisible) {
-    Dialog main(IDD_PROGRAMMER_DIALOG);
-    Dialog viewer(IDD_DATA_DIALOG);
-    main.Create(nullptr);
-    viewer.Create(nullptr);
-    EXPECT_TRUE(main.isVisible());
-    EXPECT_FALSE(viewer.isVisible());
-    main.hide();
 }
 
 }  // namespace
