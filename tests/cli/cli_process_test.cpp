@@ -213,9 +213,9 @@ TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
     }
     // Enable; each byte read first, written, polled until true; then the verify reads.
     std::size_t at = 0;
-    const auto take = [&](const std::string& first, int address) {
+    const auto take = [&](const std::string& op, int address) {
         const std::string low = "0" + std::to_string(address);
-        const bool match = at + 3 <= bytes.size() && bytes[at] == first && bytes[at + 1] == low;
+        const bool match = at + 3 <= bytes.size() && bytes[at] == op && bytes[at + 1] == low;
         at += match ? 3 : 0;
         return match;
     };
