@@ -1,6 +1,7 @@
 // isp8252-cli's data-sheet timing against the chip's own limit and against the window's fixed
 // timing, in real time on the simulated chip (12 MHz crystal, 2.0 ms write cycle). Measures and
-// prints; asserts nothing.
+// prints; asserts nothing. Busy-waits measure the machine's load as well: on a shared machine run
+// it with a core of its own (e.g. `chrt -f 10`), and compare "real s" with "cpu s".
 
 #include <chrono>
 #include <cstdint>
