@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "isp8252-cli: %s\n%s", error.c_str(), kCliUsage);
         return kExitUsage;
     }
+    if (options->help) {
+        std::fputs(CliHelp().c_str(), stdout);
+        return kExitSuccess;
+    }
     std::signal(SIGINT, OnInterrupt);
     return RunCliCommand(*options, stdout, stderr, isatty(fileno(stderr)) != 0);
 }

@@ -8,6 +8,7 @@ packages=(
   clang-14 libclang-rt-14-dev          # libFuzzer and the sanitizer runtimes for clang
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcli11-dev                          # the command line's option parser (header only)
   clang-format
   srecord                               # srec_cat: independent oracle for the converter tests
   sdcc                                  # builds the example 8051 firmware

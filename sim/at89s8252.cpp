@@ -17,6 +17,7 @@ constexpr std::uint8_t kOperationMask = 0x07;
 constexpr std::uint8_t kWriteCodeOperation = 0x02;
 constexpr std::uint8_t kReadCodeOperation = 0x01;
 constexpr std::uint8_t kErased = 0xFF;
+constexpr std::uint8_t kErasingAnswer = 0x00;
 
 std::uint16_t CodeAddress(std::uint8_t first, std::uint8_t second) {
     return static_cast<std::uint16_t>(((first >> 3) << 8) | second);
@@ -159,17 +160,16 @@ void At89s8252::OnFallingEdge(std::uint64_t timeNs) {
 void At89s8252::OnByteComplete(std::uint64_t timeNs) {
     if (byteIndex_ == 2 && enabled_ && IsReadCode(frame_[0])) {
         const std::uint16_t address = CodeAddress(frame_[0], frame_[1]);
-        if (Busy(timeNs) && busyWith_ == BusyWith::kErase) {
-            char text[96];
-            std::snprintf(text, sizeof text, "Read Code 0x%04X during chip erase: no data",
-                          static_cast<unsigned>(address));
-            Record(timeNs, ViolationKind::kReadWhileErasing, text);
+        // While the chip erases every read answers 0x00; while a byte is being written every
+        // read answers with that byte's complement (data polling). Both are how a programmer
+        // learns that the cycle has ended, so neither is a violation.
+        if (Busy(timeNs)) {
+            outputByte_ = busyWith_ == BusyWith::kErase ? kErasingAnswer
+                                                        : static_cast<std::uint8_t>(~writeValue_);
         } else {
-            // Data polling: while a byte is being written every read answers with its complement.
-            const bool polling = Busy(timeNs) && busyWith_ == BusyWith::kWrite;
-            outputByte_ = polling ? static_cast<std::uint8_t>(~writeValue_) : flash_[address];
-            outputArmed_ = true;
+            outputByte_ = flash_[address];
         }
+        outputArmed_ = true;
     }
     if (byteIndex_ == frame_.size()) {
         Execute(timeNs);
@@ -291,12 +291,12 @@ void At89s8252::CheckAtLeast(std::uint64_t actualNs, std::uint64_t minimumNs, st
     switch (kind) {
         case ViolationKind::kSckHighTooShort:
             std::snprintf(text, sizeof text,
-                          "SCK high for %llu ns, need 8 oscillator periods (%llu ns)", actual,
+                          "SCK high for %llu ns, need 24 oscillator periods (%llu ns)", actual,
                           minimum);
             break;
         case ViolationKind::kSckLowTooShort:
             std::snprintf(text, sizeof text,
-                          "SCK low for %llu ns, need 8 oscillator periods (%llu ns)", actual,
+                          "SCK low for %llu ns, need 24 oscillator periods (%llu ns)", actual,
                           minimum);
             break;
         case ViolationKind::kSckPeriodTooShort:

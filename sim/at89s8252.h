@@ -23,7 +23,6 @@ enum class ViolationKind : std::uint8_t {
     kMosiHoldTooShort,
     kWriteWhileBusy,
     kEraseWhileBusy,
-    kReadWhileErasing,
 };
 
 struct TimingViolation {

@@ -9,9 +9,10 @@ namespace sim {
 inline constexpr std::uint64_t kDefaultOscillatorHz = 12'000'000;
 inline constexpr std::uint64_t kNanosecondsPerSecond = 1'000'000'000;
 
-// SCK pulse width high and low: each at least 8 oscillator periods.
-inline constexpr std::uint64_t kSckHighMinOscillatorPeriods = 8;
-inline constexpr std::uint64_t kSckLowMinOscillatorPeriods = 8;
+// SCK pulse width high and low: each at least 24 oscillator periods (serial characteristics
+// table), which together already make the period longer than the 40 below.
+inline constexpr std::uint64_t kSckHighMinOscillatorPeriods = 24;
+inline constexpr std::uint64_t kSckLowMinOscillatorPeriods = 24;
 // SCK frequency strictly below f_osc / 40: a full period longer than 40 oscillator periods.
 inline constexpr std::uint64_t kSckPeriodAboveOscillatorPeriods = 40;
 // MOSI must be stable 1 oscillator period before the rising SCK edge and 2 after it.
@@ -21,8 +22,8 @@ inline constexpr std::uint64_t kMosiHoldMinOscillatorPeriods = 2;
 // Code-byte write cycle: self-timed, 2.0 ms typical, and typically under 2.5 ms at 5 V.
 inline constexpr std::uint64_t kWriteCycleTypicalNanoseconds = 2'000'000;
 inline constexpr std::uint64_t kWriteCycleTypicalMaxNanoseconds = 2'500'000;
-// Chip erase is self-timed as well; we take 16 ms, the order of a full-array flash erase on this
-// family, so that an instruction sent straight after an erase is seen to be lost.
+// Chip erase is self-timed as well, about 16 ms; an instruction sent straight after an erase is
+// lost, and a read during the erase answers 0x00.
 inline constexpr std::uint64_t kChipEraseNanoseconds = 16'000'000;
 
 // A write cycle that outlasts the program's 3000 us pause after each write (fault injection).

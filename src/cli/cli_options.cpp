@@ -1,16 +1,23 @@
 #include "cli/cli_options.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+
+#include "device/timing.h"
+
 const char* const kCliUsage =
-    "usage: isp8252-cli [--sim=CHIP.bin] [--trace=FILE.vcd] COMMAND\n"
+    "usage: isp8252-cli [--sim=CHIP.bin] [--trace=FILE.vcd] [--osc=FREQ] [--sim-osc=FREQ] "
+    "COMMAND\n"
     "commands:\n"
     "  erase           erase the chip's code flash\n"
     "  program FILE    write FILE into the chip, then verify it\n"
-    "  read OUT.bin    read the chip (up to its first run of 52 equal bytes) into OUT.bin\n"
+    "  read OUT.bin    read the chip (up to its first run of 52 equal bytes) into OUT.bin;\n"
+    "                  with --full, all 8192 bytes\n"
     "  verify FILE     compare the chip with FILE without writing\n"
     "  dump            list the chip's contents as address/value lines\n"
     "FILE is a raw binary when its name ends in .bin, else Intel HEX or Motorola S-records.\n"
-    "--sim runs against a simulated chip whose flash is kept in CHIP.bin (created erased);\n"
-    "--trace writes that chip's pins as a VCD file.\n";
+    "--help lists every option.\n";
 
 namespace {
 
@@ -26,49 +33,137 @@ constexpr CommandSpec kCommands[] = {
     {"dump", CliCommand::kDump, false},
 };
 
-bool TakeValue(const std::string& argument, const std::string& prefix,
-               std::optional<std::string>& into, std::string* error) {
-    if (argument.rfind(prefix, 0) != 0) {
+// Every option, on `app`, with its value landing in the strings below.
+struct OptionValues {
+    std::vector<std::string> words;
+    std::string sim;
+    std::string trace;
+    std::string osc;
+    std::string simOsc;
+    bool full = false;
+};
+
+void DescribeOptions(CLI::App& app, OptionValues& values) {
+    app.set_help_flag("--help", "print this help and exit");
+    app.add_option("--sim", values.sim,
+                   "run against a simulated chip whose flash is kept in CHIP.bin (created "
+                   "erased when missing)")
+        ->type_name("CHIP.bin");
+    app.add_option("--trace", values.trace,
+                   "with --sim: write the chip's RST, SCK, MOSI and MISO pins as a VCD file")
+        ->type_name("FILE.vcd");
+    app.add_option("--osc", values.osc,
+                   "the target's crystal, 3 to 24 MHz (12M, 11.0592M, 24000k): clock at the "
+                   "data sheet's speed for it, poll each write, skip bytes already equal")
+        ->type_name("FREQ");
+    app.add_option("--sim-osc", values.simOsc,
+                   "with --sim: the simulated chip's crystal (default 12M); a run that breaks "
+                   "its timing ends with exit status 4")
+        ->type_name("FREQ");
+    app.add_flag("--full", values.full, "read: all 8192 bytes, without the end-of-data stop");
+    app.add_option("command", values.words,
+                   "erase | program FILE | read OUT.bin | verify FILE | dump")
+        ->type_name("COMMAND [FILE]");
+    app.allow_extras();
+    app.footer(
+        "Exit status: 0 success; 1 a verify found a difference or a write failed; 2 a usage "
+        "error;\n3 a file or port error; 4 the simulated chip saw a timing violation; 130 "
+        "cancelled by Ctrl-C.");
+}
+
+bool OscillatorFrom(const std::string& text, const char* option, std::uint64_t* hz,
+                    std::string* error) {
+    const auto parsed = ParseFrequencyHz(text);
+    if (!parsed || *parsed < kMinOscillatorHz || *parsed > kMaxOscillatorHz) {
+        *error = std::string(option) + ": " + text + " is not a crystal from 3 to 24 MHz";
         return false;
     }
-    into = argument.substr(prefix.size());
-    if (into->empty()) {
-        *error = prefix + " needs a file name";
-    }
+    *hz = *parsed;
     return true;
 }
 
 }  // namespace
 
+std::optional<std::uint64_t> ParseFrequencyHz(const std::string& text) {
+    std::string digits = text;
+    std::uint64_t scale = 1;
+    if (!digits.empty() && (digits.back() == 'k' || digits.back() == 'M')) {
+        scale = digits.back() == 'k' ? 1'000 : 1'000'000;
+        digits.pop_back();
+    }
+    const auto point = digits.find('.');
+    const std::string whole = digits.substr(0, point);
+    std::string fraction = point == std::string::npos ? "" : digits.substr(point + 1);
+    const auto allDigits = [](const std::string& s) {
+        return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+    };
+    if (whole.empty() || whole.size() > 9 || fraction.size() > 9 || !allDigits(whole) ||
+        !allDigits(fraction)) {
+        return std::nullopt;
+    }
+    std::uint64_t hz = std::stoull(whole) * scale;
+    std::uint64_t unit = scale;
+    for (const char digit : fraction) {
+        if (unit % 10 != 0) {
+            return std::nullopt;  // finer than one hertz
+        }
+        unit /= 10;
+        hz += static_cast<std::uint64_t>(digit - '0') * unit;
+    }
+    return hz;
+}
+
+std::string CliHelp() {
+    CLI::App app(
+        "isp8252-cli: programs an AT89S8252's code flash through the parallel-port "
+        "cable, or a simulated chip.",
+        "isp8252-cli");
+    OptionValues values;
+    DescribeOptions(app, values);
+    return app.help();
+}
+
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
                                           std::string* error) {
+    CLI::App app("", "isp8252-cli");
+    OptionValues values;
+    DescribeOptions(app, values);
     CliOptions options;
-    std::vector<std::string> words;
-    for (const std::string& argument : arguments) {
-        if (TakeValue(argument, "--sim=", options.simulatedChip, error) ||
-            TakeValue(argument, "--trace=", options.trace, error)) {
-            if (!error->empty()) {
-                return std::nullopt;
-            }
-            continue;
-        }
-        if (argument.size() > 1 && argument[0] == '-' && words.empty()) {
-            *error = "unknown option " + argument;
+    // CLI11 would take the next argument as the value of an empty "--sim=".
+    struct Valued {
+        const char* empty;
+        const char* what;
+    };
+    for (const Valued& option :
+         {Valued{"--sim=", "a file name"}, Valued{"--trace=", "a file name"},
+          Valued{"--osc=", "a frequency"}, Valued{"--sim-osc=", "a frequency"}}) {
+        if (std::find(arguments.begin(), arguments.end(), option.empty) != arguments.end()) {
+            *error = std::string(option.empty) + " needs " + option.what;
             return std::nullopt;
         }
-        words.push_back(argument);
     }
+    try {
+        // CLI11 takes its arguments last first.
+        app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+    } catch (const CLI::CallForHelp&) {
+        options.help = true;
+        return options;
+    } catch (const CLI::ParseError& e) {
+        *error = e.what();
+        return std::nullopt;
+    }
+    for (const std::string& extra : app.remaining()) {
+        *error = "unknown option " + extra;
+        return std::nullopt;
+    }
+    const std::vector<std::string>& words = values.words;
     if (words.empty()) {
         *error = "no command";
         return std::nullopt;
     }
-    const CommandSpec* spec = nullptr;
-    for (const CommandSpec& candidate : kCommands) {
-        if (words[0] == candidate.name) {
-            spec = &candidate;
-        }
-    }
-    if (spec == nullptr) {
+    const auto spec = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                   [&](const CommandSpec& c) { return words[0] == c.name; });
+    if (spec == std::end(kCommands)) {
         *error = "unknown command " + words[0];
         return std::nullopt;
     }
@@ -77,10 +172,36 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         *error = std::string(spec->name) + (spec->takesFile ? " takes one file" : " takes no file");
         return std::nullopt;
     }
-    if (options.trace && !options.simulatedChip) {
+    if (app.count("--trace") > 0 && app.count("--sim") == 0) {
         *error = "--trace needs --sim: only the simulated chip's pins can be traced";
         return std::nullopt;
     }
+    if (app.count("--sim-osc") > 0 && app.count("--sim") == 0) {
+        *error = "--sim-osc needs --sim: it sets the simulated chip's crystal";
+        return std::nullopt;
+    }
+    if (values.full && spec->command != CliCommand::kRead) {
+        *error = "--full goes with read only";
+        return std::nullopt;
+    }
+    if (app.count("--osc") > 0) {
+        std::uint64_t hz = 0;
+        if (!OscillatorFrom(values.osc, "--osc", &hz, error)) {
+            return std::nullopt;
+        }
+        options.oscillatorHz = hz;
+    }
+    if (app.count("--sim-osc") > 0 &&
+        !OscillatorFrom(values.simOsc, "--sim-osc", &options.simulatedOscillatorHz, error)) {
+        return std::nullopt;
+    }
+    if (app.count("--sim") > 0) {
+        options.simulatedChip = values.sim;
+    }
+    if (app.count("--trace") > 0) {
+        options.trace = values.trace;
+    }
+    options.fullRead = values.full;
     options.command = spec->command;
     if (spec->takesFile) {
         options.file = words[1];

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-// isp8252-cli [--sim=CHIP.bin] [--trace=FILE.vcd] COMMAND
+// isp8252-cli [OPTIONS] COMMAND [FILE]
 enum class CliCommand { kErase, kProgram, kRead, kVerify, kDump };
 
 struct CliOptions {
     std::optional<std::string> simulatedChip;  // --sim: flash kept in this file between runs
     std::optional<std::string> trace;          // --trace: the cable trace of this run, as VCD
+    // --osc: the target's crystal; data-sheet timing, polled and incremental writes. Without it
+    // the link keeps the window program's fixed timing.
+    std::optional<std::uint64_t> oscillatorHz;
+    std::uint64_t simulatedOscillatorHz = 12'000'000;  // --sim-osc: the simulated chip's crystal
+    bool fullRead = false;                             // read --full: all 8192 bytes
+    bool help = false;                                 // --help: print the help, run nothing
     CliCommand command = CliCommand::kErase;
     std::string file;  // program/verify: the image; read: the output
 };
@@ -18,4 +25,10 @@ struct CliOptions {
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
                                           std::string* error);
 
+// A crystal frequency as the user writes it: plain hertz or with a k or M suffix, decimals
+// allowed ("12M", "11.0592M", "24000k"); nothing when it is not a whole number of hertz.
+std::optional<std::uint64_t> ParseFrequencyHz(const std::string& text);
+
+// The short usage shown after a usage error, and the full --help text.
 extern const char* const kCliUsage;
+std::string CliHelp();

@@ -13,6 +13,8 @@
 #include "device/cycle_timer.h"
 #include "device/port_access.h"
 #include "device/quick_calibration.h"
+#include "device/serial_link.h"
+#include "device/timing.h"
 #include "files/raw_image.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"
@@ -32,31 +34,68 @@ int Fail(std::FILE* err, const char* message, const std::string& detail) {
 
 // The simulated chip of --sim, loaded from its file and written back after the run.
 struct SimulatedChip {
-    std::shared_ptr<sim::At89s8252> chip = std::make_shared<sim::At89s8252>();
+    explicit SimulatedChip(std::uint64_t oscillatorHz)
+        : chip(std::make_shared<sim::At89s8252>(sim::ChipTiming{.oscillatorHz = oscillatorHz})) {}
+    std::shared_ptr<sim::At89s8252> chip;
     std::optional<sim::VcdTrace> trace;
 };
+
+int FinishProgramOrVerify(const TerminalView& view, std::FILE* out) {
+    std::fprintf(out, "%s\n", view.Outcome().c_str());
+    if (imageStore.IsCancelRequested()) {
+        return kExitCancelled;
+    }
+    const bool good = view.Outcome() == "WRITE SUCCESSFUL!" || view.Outcome() == "SAME";
+    return good ? kExitSuccess : kExitDifferent;
+}
+
+// program with --osc: only the bytes that differ are written, each polled; stderr ends with what
+// was done and how long it took.
+int ProgramChangedBytes(TerminalView& view, std::FILE* out, std::FILE* err) {
+    const std::uint64_t startNs = MonotonicNanoseconds();
+    ProgramTally tally;
+    ProgramChangedThreadProc(view, tally);
+    view.SetCloseLabel();
+    const int status = FinishProgramOrVerify(view, out);
+    if (status == kExitCancelled) {
+        return status;
+    }
+    if (tally.failedAddress >= 0) {
+        std::fprintf(err, "address 0x%04X did not read back true within %lld ms\n",
+                     static_cast<unsigned>(tally.failedAddress),
+                     static_cast<long long>(kWritePollLimitMicroseconds / 1000));
+        return status;
+    }
+    const double seconds = static_cast<double>(MonotonicNanoseconds() - startNs) / 1e9;
+    std::fprintf(err, "%d bytes: %d written, %d already equal, %s, %.1f s\n",
+                 imageStore.fileByteCount, tally.written, tally.alreadyEqual,
+                 tally.verified ? "verified" : "verify failed", seconds);
+    return status;
+}
 
 int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool interactive) {
     TerminalView view(err, interactive);
     switch (options.command) {
         case CliCommand::kErase:
-            EraseChip();
+            if (!EraseChip()) {
+                std::fprintf(err, "the chip did not answer erased within %lld ms\n",
+                             static_cast<long long>(kChipEraseLimitMicroseconds / 1000));
+                return kExitDifferent;
+            }
             return kExitSuccess;
         case CliCommand::kProgram:
         case CliCommand::kVerify: {
+            if (options.command == CliCommand::kProgram && options.oscillatorHz) {
+                return ProgramChangedBytes(view, out, err);
+            }
             options.command == CliCommand::kProgram ? ProgramThreadProc(view)
                                                     : VerifyThreadProc(view);
             view.SetCloseLabel();
-            std::fprintf(out, "%s\n", view.Outcome().c_str());
-            if (imageStore.IsCancelRequested()) {
-                return kExitCancelled;
-            }
-            const bool good = view.Outcome() == "WRITE SUCCESSFUL!" || view.Outcome() == "SAME";
-            return good ? kExitSuccess : kExitDifferent;
+            return FinishProgramOrVerify(view, out);
         }
         case CliCommand::kRead:
         case CliCommand::kDump: {
-            ReadThreadProc(view);
+            options.fullRead ? ReadFullThreadProc(view) : ReadThreadProc(view);
             view.SetCloseLabel();
             if (imageStore.deviceImageValid == 0) {
                 std::fprintf(out, "%s\n", view.Outcome().c_str());
@@ -93,7 +132,7 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
 
     std::optional<SimulatedChip> simulated;
     if (options.simulatedChip) {
-        simulated.emplace();
+        simulated.emplace(options.simulatedOscillatorHz);
         std::string why;
         std::error_code error;
         if (std::filesystem::exists(*options.simulatedChip, error) &&
@@ -112,10 +151,13 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
     CCycleTimer timer(HardwareCounter(), nullptr);
     cycleTimer = &timer;
     CalibrateQuickly(timer, kCalibrationWindow);
+    linkTiming =
+        options.oscillatorHz ? DataSheetLinkTiming(*options.oscillatorHz) : kWindowLinkTiming;
     std::string why;
     int status = EnsurePortOpen(&why) ? RunOnDevice(options, out, err, interactive)
                                       : Fail(err, "COULD NOT OPEN PARALLEL PORT", why);
     ClosePort();
+    linkTiming = kWindowLinkTiming;
     cycleTimer = nullptr;
 
     if (simulated) {
@@ -127,6 +169,15 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
             status = Fail(err, "COULD NOT WRITE FILE", why);
         }
         SetPortOpener([](std::string* reason) { return OpenParallelPort(reason); });
+        // The chip keeps everyone honest: a run that broke its timing fails even when the bytes
+        // came out right.
+        const sim::At89s8252& chip = *simulated->chip;
+        if (chip.ViolationCount() > 0 && status != kExitFileOrPort && status != kExitCancelled) {
+            std::fprintf(err, "simulated chip: %llu timing violations, first: %s\n",
+                         static_cast<unsigned long long>(chip.ViolationCount()),
+                         chip.Violations().front().what.c_str());
+            status = kExitTimingViolation;
+        }
     }
     return status;
 }

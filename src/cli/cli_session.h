@@ -8,8 +8,9 @@
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitDifferent = 1;  // a verify found a byte that differs
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitFileOrPort = 3;   // a file that can't be read or written, or no port
-inline constexpr int kExitCancelled = 130;  // Ctrl-C, as a shell reports an interrupted command
+inline constexpr int kExitFileOrPort = 3;       // a file that can't be read or written, or no port
+inline constexpr int kExitTimingViolation = 4;  // --sim: the simulated chip saw its timing broken
+inline constexpr int kExitCancelled = 130;      // Ctrl-C, as a shell reports an interrupted command
 
 // Runs one command: messages and results on `out`, errors and the progress bar on `err` (the
 // bar only when `interactive`). Calibrates the counter against the monotonic clock first, in

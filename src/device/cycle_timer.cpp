@@ -58,3 +58,20 @@ void CCycleTimer::DelayMicroseconds(std::int32_t us) {
         ReadCounter();
     }
 }
+
+void CCycleTimer::DelayNanoseconds(std::int64_t ns) {
+    ReadCounter();
+    start = now;
+    const auto ticks =
+        (static_cast<std::uint64_t>(ticksPerMicrosecond) * static_cast<std::uint64_t>(ns) + 999) /
+        1000;
+    const std::uint64_t target = now + ticks;
+    while (now < target) {
+        ReadCounter();
+    }
+}
+
+std::uint64_t CCycleTimer::MicrosecondsSince(std::uint64_t since) const {
+    return ticksPerMicrosecond > 0 ? (now - since) / static_cast<std::uint64_t>(ticksPerMicrosecond)
+                                   : 0;
+}

@@ -25,6 +25,11 @@ public:
     // Spins (never sleeps or yields) until the counter has advanced by
     // ticksPerMicrosecond x us ticks from its value on entry.
     void DelayMicroseconds(std::int32_t us);
+    // The same spin for a wait given in nanoseconds, the tick count rounded up so it never ends
+    // early; for clock phases that are not whole microseconds.
+    void DelayNanoseconds(std::int64_t ns);
+    // Microseconds since `since`, a value of `now`, as of the last ReadCounter (0 uncalibrated).
+    std::uint64_t MicrosecondsSince(std::uint64_t since) const;
 
     bool IsCalibrated() const { return calibrated.load(std::memory_order_acquire) != 0; }
 

@@ -20,14 +20,54 @@ void WriteCodeByte(std::int32_t address, std::int32_t value) {
     SendByte(CodeInstructionHigh(address, kWriteCodeOp));
     SendByte(CodeInstructionLow(address));
     SendByte(value & 0xFF);
-    // The write cycle is self-timed and not polled: the pause outlasts it.
-    cycleTimer->DelayMicroseconds(kCodeBytePauseMicroseconds);
+    // The window's pause outlasts the self-timed write cycle; data-sheet timing polls instead.
+    if (linkTiming.codeBytePauseMicroseconds > 0) {
+        cycleTimer->DelayMicroseconds(linkTiming.codeBytePauseMicroseconds);
+    }
 }
 
 std::int32_t ReadCodeByte(std::int32_t address) {
     SendByte(CodeInstructionHigh(address, kReadCodeOp));
     SendByte(CodeInstructionLow(address));
     const std::int32_t value = ReceiveByte();
-    cycleTimer->DelayMicroseconds(kCodeBytePauseMicroseconds);
+    if (linkTiming.codeBytePauseMicroseconds > 0) {
+        cycleTimer->DelayMicroseconds(linkTiming.codeBytePauseMicroseconds);
+    }
     return value;
+}
+
+namespace {
+
+// Reads `address` until it answers `wanted`. Gives up only when a read that began
+// `limitMicroseconds` or more after the first one still does not: a thread that loses the
+// processor in the middle of a read has not given the chip less time.
+bool PollUntil(std::int32_t address, std::int32_t wanted, std::int64_t limitMicroseconds) {
+    cycleTimer->ReadCounter();
+    const std::uint64_t begin = cycleTimer->now;
+    for (;;) {
+        cycleTimer->ReadCounter();
+        const bool late =
+            cycleTimer->MicrosecondsSince(begin) >= static_cast<std::uint64_t>(limitMicroseconds);
+        if (ReadCodeByte(address) == wanted) {
+            return true;
+        }
+        if (late) {
+            return false;
+        }
+    }
+}
+
+constexpr std::int32_t kErasedByte = 0xFF;
+
+}  // namespace
+
+bool WriteCodeByteAndWait(std::int32_t address, std::int32_t value) {
+    WriteCodeByte(address, value);
+    // While the cycle runs a read answers the complement of the byte's top bit: the byte reads
+    // true only once it is written.
+    return !linkTiming.pollsWrites || PollUntil(address, value & 0xFF, kWritePollLimitMicroseconds);
+}
+
+bool WaitForChipErase() {
+    return !linkTiming.pollsWrites || PollUntil(0, kErasedByte, kChipEraseLimitMicroseconds);
 }

@@ -20,5 +20,17 @@ constexpr std::int32_t CodeInstructionLow(std::int32_t address) {
 // touches the reset-control line.
 void ProgrammingEnable();
 void ChipErase();
+// With the window's timing both pause 3000 us after the instruction; with data-sheet timing
+// neither pauses.
 void WriteCodeByte(std::int32_t address, std::int32_t value);
 std::int32_t ReadCodeByte(std::int32_t address);
+
+// A write that knows when it is done: with data-sheet timing the byte is read back (DATA
+// polling) until it reads true; false when it has not within kWritePollLimitMicroseconds. With
+// the window's timing it is WriteCodeByte and its pause, and always true.
+bool WriteCodeByteAndWait(std::int32_t address, std::int32_t value);
+
+// After ChipErase: with data-sheet timing, reads a byte until the chip answers erased (reads
+// return 0x00 while it erases); false when it has not within kChipEraseLimitMicroseconds. With
+// the window's timing returns true at once, as the window's erase always has.
+bool WaitForChipErase();

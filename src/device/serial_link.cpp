@@ -5,8 +5,19 @@
 #include "device/timing.h"
 
 std::int32_t portShadow = kInitialPortShadow;
+LinkTiming linkTiming = kWindowLinkTiming;
 
 namespace {
+
+// The window's 10 us phases go through LinkDelay exactly as they always have; computed phases
+// need the nanosecond wait.
+void PhaseDelay(std::int64_t ns) {
+    if (ns % 1000 == 0) {
+        LinkDelay(static_cast<std::int32_t>(ns / 1000));
+    } else {
+        cycleTimer->DelayNanoseconds(ns);
+    }
+}
 
 void WriteDataRegister(std::int32_t value) {
     CurrentPort()->WriteData(static_cast<std::uint8_t>(value));
@@ -27,10 +38,10 @@ void SendBit(std::int32_t bit) {
     v &= 0x05;
     WriteDataRegister(v);
     portShadow = v;
-    LinkDelay(kClockPhaseMicroseconds);
+    PhaseDelay(linkTiming.clockLowNanoseconds);
     portShadow |= kClockMask;
     WriteDataRegister(portShadow);
-    LinkDelay(kClockPhaseMicroseconds);
+    PhaseDelay(linkTiming.clockHighNanoseconds);
 }
 
 std::int32_t ReceiveBit() {
@@ -38,11 +49,11 @@ std::int32_t ReceiveBit() {
     const std::int32_t v = portShadow & 0x05;
     WriteDataRegister(v);
     portShadow = v;
-    LinkDelay(kClockPhaseMicroseconds);
+    PhaseDelay(linkTiming.clockLowNanoseconds);
     const std::uint8_t status = CurrentPort()->ReadStatus() & kStatusDataMask;
     portShadow |= kClockMask;
     WriteDataRegister(portShadow);
-    LinkDelay(kClockPhaseMicroseconds);
+    PhaseDelay(linkTiming.clockHighNanoseconds);
     return status == 0 ? 1 : 0;
 }
 

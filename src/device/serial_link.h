@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "device/timing.h"
+
 // Data-register lines of the cable. The data line is written as the complement of the bit sent,
 // the clock rests high, and reset control is 0 while the chip is held in programming mode.
 inline constexpr std::int32_t kDataLineMask = 0x01;
@@ -14,6 +16,10 @@ inline constexpr std::uint8_t kStatusDataMask = 0x08;
 // Starts at 7 (data line 1, clock high, not in programming mode); nothing is written at start-up.
 extern std::int32_t portShadow;
 inline constexpr std::int32_t kInitialPortShadow = 7;
+
+// The clocking and pacing in force: the window's fixed timing unless a front end chose the
+// data-sheet timing for its crystal. Set before a device action, never during one.
+extern LinkTiming linkTiming;
 
 void SendBit(std::int32_t bit);
 std::int32_t ReceiveBit();

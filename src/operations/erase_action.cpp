@@ -2,11 +2,11 @@
 
 #include "app/device_display.h"
 #include "app/main_window_view.h"
-#include "operations/device_gate.h"
 #include "device/port_access.h"
 #include "device/programming_commands.h"
 #include "device/serial_link.h"
 #include "framework/message_box_types.h"
+#include "operations/device_gate.h"
 
 void OnErase(MainWindowView& window) {
     if (!PassCalibrationGate(window)) {
@@ -21,13 +21,15 @@ void OnErase(MainWindowView& window) {
         IDCANCEL_ANSWER) {
         return;
     }
-    EraseChip();
+    (void)EraseChip();
     ResetDeviceDisplay(window);
 }
 
-void EraseChip() {
+bool EraseChip() {
     SetProgrammingMode(1);
     ProgrammingEnable();
     ChipErase();
+    const bool erased = WaitForChipErase();
     SetProgrammingMode(0);
+    return erased;
 }

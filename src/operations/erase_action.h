@@ -8,5 +8,7 @@ class MainWindowView;
 void OnErase(MainWindowView& window);
 
 // The erase itself: programming mode, enable, chip erase, out of programming mode. No settle
-// before the enable and no pause after the erase: the chip times its erase cycle itself.
-void EraseChip();
+// before the enable; with the window's timing no pause after the erase either (the chip times
+// its erase cycle itself), while data-sheet timing polls until the chip answers erased. False
+// when that poll ran out of time.
+bool EraseChip();

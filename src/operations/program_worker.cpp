@@ -67,6 +67,32 @@ int ProgramThreadProc(OperationView& dialog) {
     return 0;
 }
 
+int ProgramChangedThreadProc(OperationView& dialog, ProgramTally& tally) {
+    StartDeviceSession();
+    dialog.SetStatusText("PROGRAMMING DEVICE");
+
+    const int count = imageStore.fileByteCount;
+    for (int i = 0; i < count && !imageStore.IsCancelRequested();) {
+        const std::int32_t wanted = imageStore.FileImage[i] & 0xFF;
+        if (ReadCodeByte(i) == wanted) {
+            ++tally.alreadyEqual;
+        } else if (WriteCodeByteAndWait(i, wanted)) {
+            ++tally.written;
+        } else {
+            tally.failedAddress = i;
+            FinishRun(dialog, "WRITE FAILED!");
+            return 0;
+        }
+        ++i;
+        dialog.SetProgressPosition(PassProgress(i, count));
+    }
+
+    dialog.SetStatusText("VERIFYING DEVICE");
+    tally.verified = VerifyPass(dialog, count);
+    FinishRun(dialog, tally.verified ? "WRITE SUCCESSFUL!" : "WRITE FAILED!");
+    return 0;
+}
+
 int VerifyThreadProc(OperationView& dialog) {
     StartDeviceSession();
     dialog.SetStatusText("VERIFYING DEVICE");

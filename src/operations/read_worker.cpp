@@ -6,7 +6,9 @@
 #include "operations/operation_view.h"
 #include "operations/workers.h"
 
-int ReadThreadProc(OperationView& dialog) {
+namespace {
+
+int ReadDevice(OperationView& dialog, bool stopAtEndOfData) {
     StartDeviceSession();
     dialog.SetStatusText("READING DEVICE");
 
@@ -23,7 +25,7 @@ int ReadThreadProc(OperationView& dialog) {
         // 52 equal bytes (a byte and 51 repeats) end the read: erased flash, or the padding after
         // a program. The count stops where that run starts; the run itself stays in the image.
         run = (i > 0 && image[i] == image[i - 1]) ? run + 1 : 0;
-        if (run > 50) {
+        if (stopAtEndOfData && run > 50) {
             dialog.SetProgressPosition(100);
             i -= 51;
             break;
@@ -48,4 +50,14 @@ int ReadThreadProc(OperationView& dialog) {
     imageStore.SetBusy(false);
     dialog.SetCloseLabel();
     return 0;
+}
+
+}  // namespace
+
+int ReadThreadProc(OperationView& dialog) {
+    return ReadDevice(dialog, true);
+}
+
+int ReadFullThreadProc(OperationView& dialog) {
+    return ReadDevice(dialog, false);
 }

@@ -12,6 +12,23 @@ inline constexpr int kProgramOperation = 1;
 int ReadThreadProc(OperationView& dialog);
 int ProgramThreadProc(OperationView& dialog);
 
+// What ProgramChangedThreadProc did: bytes written and found equal, the address of a byte that
+// never read back true (-1 when none), and whether the verify pass found the whole image.
+struct ProgramTally {
+    int written = 0;
+    int alreadyEqual = 0;
+    int failedAddress = -1;
+    bool verified = false;
+};
+
+// Program-and-verify for a chip whose writes are polled (data-sheet timing): each byte is read
+// first and written only when it differs; a byte that never reads back true ends the write pass
+// with "WRITE FAILED!"; otherwise the whole image is verified as ProgramThreadProc does.
+int ProgramChangedThreadProc(OperationView& dialog, ProgramTally& tally);
+
+// ReadThreadProc without the end-of-data stop: all 8192 bytes, for a backup of the chip.
+int ReadFullThreadProc(OperationView& dialog);
+
 // The verify pass of ProgramThreadProc alone, for checking a chip against the file image without
 // writing it: the outcome is "SAME" or "DIFFERENT" (or "CANCELLED!").
 int VerifyThreadProc(OperationView& dialog);

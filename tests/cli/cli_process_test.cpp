@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -141,8 +143,97 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--sim=$DIR/c.bin", "read", "$DIR/a directory"},
                     3,
                     "COULD NOT WRITE FILE: "},
-        FailureCase{"NoParallelPort", {"erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "}),
+        FailureCase{"NoParallelPort", {"erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "},
+        FailureCase{"CrystalOutOfRange",
+                    {"--osc=2M", "erase"},
+                    2,
+                    "isp8252-cli: --osc: 2M is not a crystal from 3 to 24 MHz\nusage:"},
+        FailureCase{"FullWithoutRead", {"--full", "dump"}, 2, "isp8252-cli: --full goes with read"},
+        FailureCase{"SimOscWithoutSim", {"--sim-osc=6M", "erase"}, 2, "isp8252-cli: --sim-osc"},
+        FailureCase{"OscFasterThanTheSimulatedCrystal",
+                    {"--sim=$DIR/c.bin", "--sim-osc=6M", "--osc=12M", "erase"},
+                    4,
+                    "simulated chip: "}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// Every SCK phase while RST is high, in nanoseconds, from a VCD trace of the cable.
+std::vector<std::uint64_t> SckPhasesNs(const std::string& vcd) {
+    std::istringstream in(vcd.substr(vcd.find("$enddefinitions")));
+    std::vector<std::uint64_t> phases;
+    std::uint64_t now = 0;
+    std::uint64_t lastEdge = 0;
+    bool rst = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line[0] == '#') {
+            now = std::stoull(line.substr(1));
+        } else if (line == "1r" || line == "0r") {
+            rst = line[0] == '1';
+            lastEdge = 0;
+        } else if ((line == "1c" || line == "0c") && rst) {
+            if (lastEdge != 0) {
+                phases.push_back(now - lastEdge);
+            }
+            lastEdge = now;
+        }
+    }
+    return phases;
+}
+
+TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
+    WriteFileBytes(dir.path() / "four.bin", std::string("\x5A\xA5\x01\x80", 4));
+    const std::string crystal = "--sim-osc=12M";
+    const ChildResult first = Run(
+        {Chip(), crystal, "--osc=12M", "--trace=" + Path("p.vcd"), "program", Path("four.bin")});
+    EXPECT_EQ(first.exitStatus, 0) << first.err;
+    EXPECT_EQ(first.out, "WRITE SUCCESSFUL!\n");
+    EXPECT_TRUE(std::regex_match(first.err, std::regex("4 bytes: 4 written, 0 already equal, "
+                                                       "verified, [0-9]+\\.[0-9] s\n")))
+        << first.err;
+    const ChildResult again = Run({Chip(), crystal, "--osc=12M", "program", Path("four.bin")});
+    EXPECT_EQ(again.err.rfind("4 bytes: 0 written, 4 already equal, verified, ", 0), 0u);
+    const ChildResult full = Run({Chip(), "--osc=12M", "read", "--full", Path("all.bin")});
+    EXPECT_EQ(full.out, "8192 bytes\n") << full.err;
+    EXPECT_EQ(FileBytes(dir.path() / "all.bin"), FileBytes(dir.path() / "chip file.bin"));
+
+    const std::string vcd = FileBytes(dir.path() / "p.vcd");
+    const auto phases = SckPhasesNs(vcd);
+    ASSERT_GT(phases.size(), 48u * 13u);
+    EXPECT_GE(*std::min_element(phases.begin(), phases.end()), 2000u);  // 24 periods of 12 MHz
+    if (!std::filesystem::exists("/usr/bin/sigrok-cli")) {
+        GTEST_SKIP() << "sigrok-cli is not installed";
+    }
+    const ChildResult decoded = RunChild("/usr/bin/sigrok-cli",
+                                         {"-I", "vcd", "-i", Path("p.vcd"), "-P",
+                                          "spi:clk=SCK:mosi=MOSI:miso=MISO", "-A", "spi=mosi-data"},
+                                         capture.path());
+    std::istringstream lines(decoded.out);
+    std::vector<std::string> bytes;
+    for (std::string line; std::getline(lines, line);) {
+        bytes.push_back(line.substr(line.size() - 2));
+    }
+    // Enable; each byte read first, written, polled until true; then the verify reads.
+    std::size_t at = 0;
+    const auto take = [&](const std::string& op, int address) {
+        const std::string low = "0" + std::to_string(address);
+        const bool match = at + 3 <= bytes.size() && bytes[at] == op && bytes[at + 1] == low;
+        at += match ? 3 : 0;
+        return match;
+    };
+    ASSERT_EQ(bytes.at(0), "AC");
+    at = 3;
+    const char* data[] = {"5A", "A5", "01", "80"};
+    for (int a = 0; a < 4; ++a) {
+        ASSERT_TRUE(take("01", a) && take("02", a)) << a << "\n" << decoded.out;
+        EXPECT_EQ(bytes[at - 1], data[a]);
+        ASSERT_TRUE(take("01", a)) << "no poll after writing " << a;
+        while (take("01", a)) {
+        }
+    }
+    for (int a = 0; a < 4; ++a) {
+        ASSERT_TRUE(take("01", a)) << "verify " << a << "\n" << decoded.out;
+    }
+    EXPECT_EQ(at, bytes.size());
+}
 
 TEST_F(CliProcessTest, BadFirmwareNamesTheLine) {
     WriteFileBytes(dir.path() / "bad.hex", ":00000001FF\n:0100000041XX\n");

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "app/image_store.h"
+#include "device/serial_link.h"
+#include "device/timing.h"
+#include "operations/erase_action.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
 #include "sim_chip_fixture.h"
@@ -147,5 +152,82 @@ TEST_F(VerifyWorkerTest, ACancelledVerifySaysCancelled) {
     EXPECT_EQ(view.LastStatus(), "CANCELLED!");
     EXPECT_EQ(chip->Counts().obeyed, 1u + 50u);
 }
+
+}  // namespace
+
+namespace {
+
+// Data-sheet timing at 12 MHz: each byte read first, only differing ones written and polled.
+struct ChangedCase {
+    const char* name;
+    std::function<void(sim::At89s8252&)> prepare;  // the chip before the run; file bytes 0..15
+    int written;
+    int alreadyEqual;
+    int failedAddress;
+    const char* outcome;
+};
+
+class ProgramChangedTest : public ProgramWorkerTest,
+                           public ::testing::WithParamInterface<ChangedCase> {};
+
+TEST_P(ProgramChangedTest, WritesOnlyWhatDiffersAndWaitsForEachWrite) {
+    const ChangedCase& c = GetParam();
+    LoadFile(16);
+    std::vector<std::uint8_t> image(16);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<std::uint8_t>(imageStore.FileImage[i]);
+    }
+    LoadChip(image);
+    counter.SetStep(100);  // 100 ns per counter read: phases close to their computed length
+    c.prepare(*chip);
+    linkTiming = DataSheetLinkTiming(12'000'000);
+    const std::uint64_t startNs = counter.Peek();
+    ProgramTally tally;
+    ProgramChangedThreadProc(view, tally);
+
+    EXPECT_EQ(tally.written, c.written);
+    EXPECT_EQ(tally.alreadyEqual, c.alreadyEqual);
+    EXPECT_EQ(tally.failedAddress, c.failedAddress);
+    EXPECT_EQ(tally.verified, c.failedAddress < 0);
+    EXPECT_EQ(view.LastStatus(), c.outcome);
+    EXPECT_FALSE(chip->InProgrammingMode());
+    if (c.failedAddress < 0) {
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), chip->Flash().begin()));
+        // The 10 ms settle and 32 reads of about 0.1 ms, then per write its 2 ms cycle and a
+        // poll or two: polling ends as the byte reads true, long before its 10 ms limit.
+        EXPECT_LT(counter.Peek() - startNs, 14'000'000u + 2'500'000u * std::uint64_t(c.written));
+    } else {
+        EXPECT_GE(counter.Peek() - startNs, std::uint64_t{kWritePollLimitMicroseconds} * 1000u);
+    }
+    EXPECT_EQ(chip->Counts().ignored, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProgramChangedTest,
+    ::testing::Values(
+        ChangedCase{"AllEqual", [](sim::At89s8252&) {}, 0, 16, -1, "WRITE SUCCESSFUL!"},
+        ChangedCase{"OneDiffers", [](sim::At89s8252& c) { c.Flash()[5] ^= 0x81; }, 1, 15, -1,
+                    "WRITE SUCCESSFUL!"},
+        ChangedCase{"ACellThatNeverPrograms",
+                    [](sim::At89s8252& c) {
+                        c.Flash()[9] ^= 0x01;
+                        c.AddUnprogrammableCell(9);
+                    },
+                    0, 9, 9, "WRITE FAILED!"},
+        ChangedCase{"AWriteCycleOutlastingTheLimit",
+                    [](sim::At89s8252& c) {
+                        c.Flash()[3] = 0x00;
+                        c.SetWriteCycleNanoseconds(12'000'000);
+                    },
+                    0, 3, 3, "WRITE FAILED!"},
+        // The erase answers 0x00 to reads for 16 ms: a program started at once must wait.
+        ChangedCase{"RightAfterAChipErase",
+                    [](sim::At89s8252& c) {
+                        c.Flash().fill(0x00);
+                        linkTiming = DataSheetLinkTiming(12'000'000);
+                        EXPECT_TRUE(EraseChip());
+                    },
+                    16, 0, -1, "WRITE SUCCESSFUL!"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -86,60 +86,54 @@ TEST_P(ClockTimingTest, RecordsEveryPhaseAndPeriodBelowTheLimits) {
     ExpectViolations(drive.Chip(), c.expected);
 }
 
-const std::string kLow500 = "SCK low for 500 ns, need 8 oscillator periods (667 ns)";
-const std::string kHigh500 = "SCK high for 500 ns, need 8 oscillator periods (667 ns)";
-const std::string kPeriod2000 =
-    "SCK period 2000 ns, need more than 40 oscillator periods (at least 3334 ns)";
-const std::string kPeriod4000 =
-    "SCK period 4000 ns, need more than 40 oscillator periods (at least 4001 ns)";
+const std::string kLow1500 = "SCK low for 1500 ns, need 24 oscillator periods (2000 ns)";
+const std::string kHigh1500 = "SCK high for 1500 ns, need 24 oscillator periods (2000 ns)";
+const std::string kLow1999 = "SCK low for 1999 ns, need 24 oscillator periods (2000 ns)";
+const std::string kPeriod3000 =
+    "SCK period 3000 ns, need more than 40 oscillator periods (at least 3334 ns)";
 
+// 24 periods high and 24 low already make a period longer than 40, so a period too short comes
+// with short phases.
 INSTANTIATE_TEST_SUITE_P(
     Clocks, ClockTimingTest,
     ::testing::Values(
-        ClockCase{"Legal", 12'000'000, 1700, 1700, {}},
-        ClockCase{"ShortestLegalLowAndPeriod", 12'000'000, 667, 2667, {}},
+        ClockCase{"Legal", 12'000'000, 2500, 2500, {}},
+        ClockCase{"ShortestLegalPhases", 12'000'000, 2000, 2000, {}},
         ClockCase{"LowTooShort",
                   12'000'000,
-                  500,
+                  1500,
                   3000,
-                  {{20'500, ViolationKind::kSckLowTooShort, kLow500},
-                   {24'000, ViolationKind::kSckLowTooShort, kLow500},
-                   {27'500, ViolationKind::kSckLowTooShort, kLow500}}},
+                  {{21'500, ViolationKind::kSckLowTooShort, kLow1500},
+                   {26'000, ViolationKind::kSckLowTooShort, kLow1500},
+                   {30'500, ViolationKind::kSckLowTooShort, kLow1500}}},
         ClockCase{"LowOneNanosecondShort",
                   12'000'000,
-                  666,
+                  1999,
                   2700,
-                  {{20'666, ViolationKind::kSckLowTooShort,
-                    "SCK low for 666 ns, need 8 oscillator periods (667 ns)"},
-                   {24'032, ViolationKind::kSckLowTooShort,
-                    "SCK low for 666 ns, need 8 oscillator periods (667 ns)"},
-                   {27'398, ViolationKind::kSckLowTooShort,
-                    "SCK low for 666 ns, need 8 oscillator periods (667 ns)"}}},
+                  {{21'999, ViolationKind::kSckLowTooShort, kLow1999},
+                   {26'698, ViolationKind::kSckLowTooShort, kLow1999},
+                   {31'397, ViolationKind::kSckLowTooShort, kLow1999}}},
         // The first high phase runs from RST rising, 10 us earlier, so only later ones are short.
         ClockCase{"HighTooShort",
                   12'000'000,
                   3000,
-                  500,
-                  {{23'500, ViolationKind::kSckHighTooShort, kHigh500},
-                   {27'000, ViolationKind::kSckHighTooShort, kHigh500}}},
+                  1500,
+                  {{24'500, ViolationKind::kSckHighTooShort, kHigh1500},
+                   {29'000, ViolationKind::kSckHighTooShort, kHigh1500}}},
         ClockCase{"ClockTooFast",
                   12'000'000,
-                  1000,
-                  1000,
-                  {{22'000, ViolationKind::kSckPeriodTooShort, kPeriod2000},
-                   {23'000, ViolationKind::kSckPeriodTooShort, kPeriod2000},
-                   {24'000, ViolationKind::kSckPeriodTooShort, kPeriod2000},
-                   {25'000, ViolationKind::kSckPeriodTooShort, kPeriod2000}}},
-        // f_osc / 40 exactly is not below it.
-        ClockCase{"ClockAtExactlyAFortieth",
-                  10'000'000,
-                  2000,
-                  2000,
-                  {{24'000, ViolationKind::kSckPeriodTooShort, kPeriod4000},
-                   {26'000, ViolationKind::kSckPeriodTooShort, kPeriod4000},
-                   {28'000, ViolationKind::kSckPeriodTooShort, kPeriod4000},
-                   {30'000, ViolationKind::kSckPeriodTooShort, kPeriod4000}}},
-        ClockCase{"FasterCrystalAllowsFasterClock", 24'000'000, 334, 1334, {}}),
+                  1500,
+                  1500,
+                  {{21'500, ViolationKind::kSckLowTooShort, kLow1500},
+                   {23'000, ViolationKind::kSckHighTooShort, kHigh1500},
+                   {23'000, ViolationKind::kSckPeriodTooShort, kPeriod3000},
+                   {24'500, ViolationKind::kSckLowTooShort, kLow1500},
+                   {24'500, ViolationKind::kSckPeriodTooShort, kPeriod3000},
+                   {26'000, ViolationKind::kSckHighTooShort, kHigh1500},
+                   {26'000, ViolationKind::kSckPeriodTooShort, kPeriod3000},
+                   {27'500, ViolationKind::kSckLowTooShort, kLow1500},
+                   {27'500, ViolationKind::kSckPeriodTooShort, kPeriod3000}}},
+        ClockCase{"FasterCrystalAllowsFasterClock", 24'000'000, 1000, 1000, {}}),
     CaseName{});
 
 TEST(DataTimingTest, RecordsMosiMovingTooCloseToTheRisingEdge) {

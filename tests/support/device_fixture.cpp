@@ -10,6 +10,7 @@ void DeviceFixture::SetUp() {
     AllocateImages();
     ResetImageStoreState();
     portShadow = kInitialPortShadow;
+    linkTiming = kWindowLinkTiming;
     auto shot = std::make_unique<ManualOneShot>();
     oneShot = shot.get();
     timer = std::make_unique<CCycleTimer>(counter, std::move(shot));
