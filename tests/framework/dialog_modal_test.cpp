@@ -2,13 +2,16 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "app/resource_ids.h"
+#include "framework/quit_signals.h"
 #include "recording_dialog.h"
 
 namespace {
@@ -183,5 +186,25 @@ TEST(DialogModelessTest, CreateShowsOnlyTemplatesMarkedVisible) {
     EXPECT_FALSE(viewer.isVisible());
     main.hide();
 }
+
+#if defined(Q_OS_UNIX)
+class QuitSignalsTest : public testing::TestWithParam<int> {};
+
+// The handler only wakes the event loop; the quit request runs from there, once per signal.
+TEST_P(QuitSignalsTest, ASignalBecomesOneCallFromTheEventLoop) {
+    int calls = 0;
+    const QuitSignals quitSignals([&calls] { ++calls; });
+    ASSERT_EQ(raise(GetParam()), 0);
+    EXPECT_EQ(calls, 0);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (calls == 0 && elapsed.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_EQ(calls, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, QuitSignalsTest, testing::Values(SIGTERM, SIGHUP, SIGINT));
+#endif
 
 }  // namespace
