@@ -14,6 +14,7 @@ packages=(
   sdcc                                  # builds the example 8051 firmware
   sigrok-cli                            # decodes our VCD traces as a logic analyzer would
   xvfb xauth x11-apps imagemagick       # running and photographing the GUI without a display
+  openbox wmctrl xdotool                # trying it by hand under a real window manager
   fonts-dejavu-core
 )
 

@@ -1,6 +1,7 @@
 #include "framework/dialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QString>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "app/resource_ids.h"
 #include "framework/control_factory.h"
@@ -24,6 +26,8 @@
 namespace {
 
 Dialog* g_mainWindow = nullptr;
+// The dialog whose modal loop runs innermost now, if any.
+Dialog* g_innermostModal = nullptr;
 
 // Above this many lines the list lays itself out in batches between events, so a viewer of a
 // full 8 KB image opens without stalling the windows around it.
@@ -72,6 +76,9 @@ Dialog::~Dialog() {
     if (g_mainWindow == this) {
         g_mainWindow = nullptr;
     }
+    if (g_innermostModal == this) {
+        g_innermostModal = nullptr;
+    }
     if (modalLoop_ != nullptr) {
         modalLoop_->exit(-1);
     }
@@ -84,6 +91,7 @@ int Dialog::DoModal() {
     endRequested_ = false;
     endCode_ = -1;
     const QPointer<Dialog> self(this);
+    Dialog* const outerModal = std::exchange(g_innermostModal, this);
     {
         // The owner is disabled before initialisation, so the dialog opens centred over it.
         const OwnerDisabler disabler(owner);
@@ -96,11 +104,13 @@ int Dialog::DoModal() {
             modalLoop_ = &loop;
             loop.exec(QEventLoop::DialogExec);
             if (!self) {
+                g_innermostModal = outerModal;
                 return -1;
             }
             modalLoop_ = nullptr;
         }
     }
+    g_innermostModal = outerModal;
     // The owner is enabled again before the dialog goes, so it gets the activation back.
     hide();
     runningModal_ = false;
@@ -131,13 +141,35 @@ void Dialog::EndDialog(int code) {
 }
 
 void Dialog::SendCommand(int id) {
-    if (OnCommand(id)) {
+    const QPointer<Dialog> self(this);
+    ++commandDepth_;
+    if (!OnCommand(id)) {
+        if (id == IDOK) {
+            OnOK();
+        } else if (id == IDCANCEL) {
+            OnCancel();
+        }
+    }
+    if (!self) {
         return;
     }
-    if (id == IDOK) {
-        OnOK();
-    } else if (id == IDCANCEL) {
-        OnCancel();
+    if (--commandDepth_ == 0 && std::exchange(cancelPending_, false)) {
+        SendCommand(IDCANCEL);
+    }
+}
+
+void Dialog::RequestQuit() {
+    if (commandDepth_ == 0) {
+        OnQuitRequest();
+        return;
+    }
+    // A handler is running, with a modal window of its own open or about to paint: end that
+    // window, and leave Cancel to the moment the handler has returned.
+    cancelPending_ = true;
+    if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        box->reject();
+    } else if (g_innermostModal != nullptr && g_innermostModal != this) {
+        g_innermostModal->RequestQuit();
     }
 }
 
@@ -244,6 +276,10 @@ bool Dialog::OnCommand(int id) {
     return false;
 }
 
+void Dialog::OnQuitRequest() {
+    SendCommand(IDCANCEL);
+}
+
 void Dialog::accept() {
     SendCommand(IDOK);
 }
@@ -255,10 +291,18 @@ void Dialog::reject() {
 
 void Dialog::closeEvent(QCloseEvent* event) {
     // The close box is the Cancel command too; whether the dialog ends is Cancel's business.
+    // Qt still delivers it to a window that a modal dialog has disabled: such a window takes no
+    // input, so it is dropped. During one of this dialog's own handlers it waits for the handler
+    // to return, since Cancel may release what the handler is using.
     event->ignore();
-    if (isVisible()) {
-        SendCommand(IDCANCEL);
+    if (!isVisible() || !isEnabled()) {
+        return;
     }
+    if (commandDepth_ > 0) {
+        cancelPending_ = true;
+        return;
+    }
+    SendCommand(IDCANCEL);
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event) {

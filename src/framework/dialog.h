@@ -19,7 +19,9 @@ class QKeyEvent;
 //   bool OnCommand(int id) override { return DispatchCommand(this, kCommands, id); }
 // Ids 1 (OK) and 2 (Cancel) that no table entry claims go to OnOK and OnCancel. Enter presses
 // the focused push button; Escape and the close box go to OnCancel, which decides whether the
-// dialog really ends.
+// dialog really ends. A window disabled by a modal dialog it owns ignores the close box, as it
+// ignores all input; a close request arriving while one of the dialog's own handlers runs (a
+// handler that paints runs the event loop) waits until that handler has returned.
 //
 // The controls exist from construction on, with their template texts. Every call here belongs
 // on the user-interface thread.
@@ -47,6 +49,11 @@ public:
 
     // Acts as if the control with this id had been pressed.
     void SendCommand(int id);
+
+    // A request from outside the window (a quit signal) to end as its Cancel does. When one of
+    // its handlers is running, the modal window that handler opened is ended first (an operation
+    // dialog once its worker has stopped), and Cancel follows when the handler has returned.
+    void RequestQuit();
 
     // Controls by id. For IDC_STATIC (several labels share it) the first one.
     QWidget* GetDlgItem(int id) const;
@@ -78,6 +85,8 @@ protected:
     virtual void OnCancel();
     // The command table: true when the id was handled.
     virtual bool OnCommand(int id);
+    // What RequestQuit does when no handler of this dialog is running: Cancel.
+    virtual void OnQuitRequest();
 
     void accept() override;
     void reject() override;
@@ -100,4 +109,6 @@ private:
     bool runningModal_ = false;
     bool endRequested_ = false;
     int endCode_ = 0;
+    int commandDepth_ = 0;        // handlers of this dialog now running
+    bool cancelPending_ = false;  // Cancel deferred until the outermost handler returns
 };

@@ -10,6 +10,7 @@ OwnerDisabler::OwnerDisabler(QWidget* owner) : owner_(owner) {
             ownedWindows.append(child);
         }
     }
+    focus_ = owner->focusWidget();
     owner->setEnabled(false);
     disabled_ = true;
     for (const QPointer<QWidget>& window : ownedWindows) {
@@ -20,7 +21,13 @@ OwnerDisabler::OwnerDisabler(QWidget* owner) : owner_(owner) {
 }
 
 OwnerDisabler::~OwnerDisabler() {
-    if (disabled_ && owner_) {
-        owner_->setEnabled(true);
+    QWidget* const owner = owner_.data();
+    if (!disabled_ || owner == nullptr) {
+        return;
+    }
+    owner->setEnabled(true);
+    QWidget* const focus = focus_.data();
+    if (focus != nullptr && owner->isAncestorOf(focus) && focus->isEnabled()) {
+        focus->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -30,7 +30,12 @@ bool CActionDlg::OnInitDialog() {
     // Busy before the worker exists: an OK arriving before the worker's first step must not end
     // the dialog under a running operation.
     imageStore.SetBusy(true);
-    bridge_ = std::make_unique<WorkerBridge>(this);
+    quitWhenDone_ = false;
+    bridge_ = std::make_unique<WorkerBridge>(this, [this] {
+        if (quitWhenDone_) {
+            OnOK();
+        }
+    });
     worker_ = std::thread([kind = viewKind, view = bridge_.get()] { RunWorker(kind, *view); });
     return true;
 }
@@ -43,6 +48,13 @@ void CActionDlg::OnOK() {
 
 void CActionDlg::OnCancel() {
     imageStore.SetCancelRequested(true);
+}
+
+void CActionDlg::OnQuitRequest() {
+    // The worker takes the chip out of programming mode on its way out; the dialog ends after.
+    quitWhenDone_ = true;
+    OnCancel();
+    OnOK();
 }
 
 bool CActionDlg::OnCommand(int id) {

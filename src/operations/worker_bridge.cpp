@@ -5,7 +5,8 @@
 #include "app/resource_ids.h"
 #include "framework/dialog.h"
 
-WorkerBridge::WorkerBridge(Dialog* dialog) : dialog_(dialog) {}
+WorkerBridge::WorkerBridge(Dialog* dialog, std::function<void()> finished)
+    : dialog_(dialog), finished_(std::move(finished)) {}
 
 void WorkerBridge::RunSynchronously(std::function<void(Dialog&)> update) {
     std::unique_lock lock(mutex_);
@@ -18,17 +19,24 @@ void WorkerBridge::RunSynchronously(std::function<void(Dialog&)> update) {
 }
 
 void WorkerBridge::Serve() {
-    std::lock_guard lock(mutex_);
-    if (dialog_ == nullptr) {
-        return;
-    }
-    if (pending_) {
-        std::exchange(pending_, nullptr)(*dialog_);
-        served_.notify_all();
-    }
-    if (closePending_) {
+    {
+        std::lock_guard lock(mutex_);
+        if (dialog_ == nullptr) {
+            return;
+        }
+        if (pending_) {
+            std::exchange(pending_, nullptr)(*dialog_);
+            served_.notify_all();
+        }
+        if (!closePending_) {
+            return;
+        }
         closePending_ = false;
         dialog_->SetDlgItemText(IDOK, "CLOSE");
+    }
+    // Outside the lock: what follows may end the dialog.
+    if (finished_) {
+        finished_();
     }
 }
 

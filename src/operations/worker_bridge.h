@@ -20,7 +20,8 @@ class WorkerBridge final : public QObject, public OperationView {
     Q_OBJECT
 
 public:
-    explicit WorkerBridge(Dialog* dialog);
+    // `finished` runs on the user-interface thread once the final relabel has been applied.
+    explicit WorkerBridge(Dialog* dialog, std::function<void()> finished = {});
 
     void SetProgressPosition(int position) override;
     void SetStatusText(const char* text) override;
@@ -39,4 +40,5 @@ private:
     Dialog* dialog_;  // null once detached
     std::function<void(Dialog&)> pending_;
     bool closePending_ = false;
+    std::function<void()> finished_;
 };

@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QWindow>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
@@ -96,5 +99,41 @@ TEST_F(ConvertNoticeTest, AMissingConverterIsReportedWhileTheNoticeIsUpAndItClos
     EXPECT_STREQ(window->FilePath(), "");
     EXPECT_EQ(imageStore.fileLoaded, 0);
 }
+
+// Painting the notice runs the event loop. A close request (false) or a quit signal's request
+// (true) arriving then waits until the load handler has returned: the path buffers it is using
+// are only released after.
+class QuitWhileNoticePaintsTest : public ConvertNoticeTest,
+                                  public ::testing::WithParamInterface<bool> {};
+
+TEST_P(QuitWhileNoticePaintsTest, WaitsForTheLoadHandler) {
+    std::strcpy(window->StartupDirectory(), (directory / "start up").string().c_str());
+    seam.QueueOpenFileName((directory / "blink.obj").string());
+    bool delivered = false;
+    struct OnPaint final : QObject {
+        std::function<void()> act;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            if (act && event->type() == QEvent::Paint && qobject_cast<CConvertDlg*>(object)) {
+                std::exchange(act, nullptr)();
+            }
+            return false;
+        }
+    } onPaint;
+    onPaint.act = [&] {
+        GetParam() ? window->RequestQuit() : static_cast<void>(window->windowHandle()->close());
+        delivered = window->isVisible() && window->FilePath() != nullptr;
+    };
+    qApp->installEventFilter(&onPaint);
+    window->SendCommand(IDC_BROWSE);
+    qApp->removeEventFilter(&onPaint);
+    EXPECT_TRUE(delivered);
+    ASSERT_EQ(seam.MessageBoxes().size(), 1u);
+    EXPECT_EQ(seam.MessageBoxes()[0].text, "COULD NOT FIND HEX-BIN CONVERTER");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->FilePath(), nullptr);
+    (void)timer.release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, QuitWhileNoticePaintsTest, ::testing::Bool());
 
 }  // namespace

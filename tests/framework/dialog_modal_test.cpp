@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <csignal>
 
 #include "app/resource_ids.h"
 #include "framework/dialog_placement.h"
+#include "framework/quit_signals.h"
 #include "recording_dialog.h"
 
 namespace {
@@ -106,5 +109,25 @@ TEST(PlacementRuleTest, CentredUnlessAnEnabledOwnerThenKeptInsideTheWorkArea) {
         EXPECT_EQ(DialogTopLeft(k.input), k.expected) << "row expecting x " << k.expected.x();
     }
 }
+
+#if defined(Q_OS_UNIX)
+class QuitSignalsTest : public testing::TestWithParam<int> {};
+
+// The handler only wakes the event loop; the quit request runs from there, once per signal.
+TEST_P(QuitSignalsTest, ASignalBecomesOneCallFromTheEventLoop) {
+    int calls = 0;
+    const QuitSignals quitSignals([&calls] { ++calls; });
+    ASSERT_EQ(raise(GetParam()), 0);
+    EXPECT_EQ(calls, 0);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (calls == 0 && elapsed.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_EQ(calls, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, QuitSignalsTest, testing::Values(SIGTERM, SIGHUP, SIGINT));
+#endif
 
 }  // namespace

@@ -87,7 +87,7 @@ void MainWindowFixture::PressWithOperationDialog(int id, std::vector<Step> steps
         }
         driver.stop();
         // A scenario that failed part-way must not leave the nested loop running for ever.
-        if (dialog->IsRunningModal() && dialog->result() == 0) {
+        if (!WaitUntil([&] { return !dialog->IsRunningModal() || dialog->result() != 0; })) {
             ADD_FAILURE() << "the operation dialog was still open after the last step";
             gate->Open();
             imageStore.SetCancelRequested(true);

@@ -7,8 +7,8 @@
 
 #include "app/programmer_dlg.h"
 #include "device_fixture.h"
-#include "scripted_ui_seam.h"
 #include "gated_port.h"
+#include "scripted_ui_seam.h"
 #include "sim/at89s8252.h"
 
 // The real main window over a simulated chip in virtual time, with a scripted seam for boxes and
@@ -28,7 +28,7 @@ protected:
 
     // Presses a main-window button and plays `steps` against the operation dialog it opens, each
     // from the dialog's own modal loop; returns once the button's handler has returned. The last
-    // step is expected to have closed the dialog.
+    // step is expected to end the dialog, at once or (bounded) soon after.
     void PressWithOperationDialog(int id, std::vector<Step> steps);
 
     // Runs `step` on each turn of the event loop until it returns true (or a generous limit of

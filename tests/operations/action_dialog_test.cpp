@@ -4,10 +4,13 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
+#include <QWindow>
+#include <string>
 #include <vector>
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
+#include "device/port_access.h"
 #include "gui_test_helpers.h"
 #include "main_window_fixture.h"
 #include "views/data_dlg.h"
@@ -186,5 +189,61 @@ TEST_F(ActionDialogTest, ViewersScrollAndHideWhileAnOperationRuns) {
                    ReleaseWorker(), UntilClose(), PressOk()});
     EXPECT_EQ(window->FileViewer(), viewer);  // hidden, not destroyed
 }
+
+struct QuitCase {
+    const char* name;
+    int id;
+    bool bySignal;  // a quit signal's request, else the window manager's close request
+};
+
+class QuitDuringOperationTest : public ActionDialogTest,
+                                public ::testing::WithParamInterface<QuitCase> {};
+
+// While the worker is held mid-operation: a close request to the disabled main window is dropped
+// (the operation runs to its end, a later close quits), a quit signal cancels the operation and
+// quits once the worker has let go of the chip. Either way the keyboard focus was back on the
+// button that started the operation before the window went.
+TEST_P(QuitDuringOperationTest, NeverQuitsUnderTheWorker) {
+    const auto [name, id, bySignal] = GetParam();
+    LoadFile(300);
+    QWidget* button = window->GetDlgItem(id);
+    button->setFocus();
+    gate->Close();
+    std::vector<Step> steps = {WorkerHeld(),
+                               [&](Dialog& d) {
+                                   if (bySignal) {
+                                       window->RequestQuit();
+                                   } else {
+                                       window->windowHandle()->close();
+                                   }
+                                   EXPECT_EQ(imageStore.IsCancelRequested(), bySignal);
+                                   EXPECT_TRUE(window->isVisible());
+                                   EXPECT_TRUE(d.IsRunningModal());
+                                   EXPECT_NE(imageStore.FileImage, nullptr);
+                                   return true;
+                               },
+                               ReleaseWorker()};
+    if (!bySignal) {
+        steps.insert(steps.end(), {UntilClose(), PressOk()});  // the signal's quit ends it alone
+    }
+    PressWithOperationDialog(id, std::move(steps));
+    EXPECT_FALSE(chip->InProgrammingMode());
+    if (!bySignal) {
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->focusWidget(), button);
+        window->windowHandle()->close();
+    }
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(imageStore.FileImage, nullptr);
+    EXPECT_EQ(CurrentPort(), nullptr);
+    (void)timer.release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, QuitDuringOperationTest,
+                         ::testing::Values(QuitCase{"ReadClosed", IDC_READ, false},
+                                           QuitCase{"ProgClosed", IDC_PROG, false},
+                                           QuitCase{"ReadSignalled", IDC_READ, true},
+                                           QuitCase{"ProgSignalled", IDC_PROG, true}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
