@@ -81,14 +81,26 @@ TEST_F(ProgramWorkerTest, CancelDuringTheWritePassSkipsTheReadBack) {
     EXPECT_EQ(view.closeLabels, 1);
 }
 
-TEST_F(ProgramWorkerTest, ACellThatWillNotProgramFailsAfterBothFullPasses) {
-    LoadFile(300);
-    chip->AddUnprogrammableCell(17);
+struct BadCell {
+    int length;
+    std::uint16_t address;
+};
+
+class BadCellTest : public ProgramWorkerTest, public ::testing::WithParamInterface<BadCell> {};
+
+TEST_P(BadCellTest, ACellThatWillNotProgramFailsAfterBothFullPasses) {
+    const auto length = static_cast<std::uint64_t>(GetParam().length);
+    LoadFile(GetParam().length);
+    chip->AddUnprogrammableCell(GetParam().address);
     ProgramThreadProc(view);
     EXPECT_EQ(view.LastStatus(), "WRITE FAILED!");
-    EXPECT_EQ(chip->Counts().obeyed, 1u + 600u);
-    EXPECT_EQ(view.progress.size(), 600u);
+    EXPECT_EQ(chip->Counts().obeyed, 1u + 2u * length);
+    EXPECT_EQ(view.progress.size(), 2u * length);
 }
+
+// The reset vector and the last cell of a full image count like any other.
+INSTANTIATE_TEST_SUITE_P(Cells, BadCellTest,
+                         ::testing::Values(BadCell{300, 0}, BadCell{300, 17}, BadCell{8192, 8191}));
 
 TEST_F(ProgramWorkerTest, AWriteCycleLongerThanThePauseIsCaughtByTheVerify) {
     LoadFile(50);
