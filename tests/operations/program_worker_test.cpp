@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/image_store.h"
+#include "operations/device_session.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
 #include "sim_chip_fixture.h"
@@ -51,6 +52,25 @@ TEST_P(ProgramSizeTest, WritesEveryByteAndVerifiesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ProgramSizeTest, ::testing::Values(0, 1, 300, 8192));
+
+TEST_F(ProgramWorkerTest, TheChipSettlesTenMillisecondsBeforeTheEnable) {
+    std::vector<std::uint64_t> writes;  // the counter at each port write
+    SetPortOpener([&](std::string*) {
+        return sim::MakeSimulatedPort(chip, [&] {
+            writes.push_back(counter.Peek());
+            return counter.Peek();
+        });
+    });
+    ASSERT_TRUE(EnsurePortOpen());
+    writes.clear();
+    StartDeviceSession();
+    // RST rises, then 10 us and the 10 ms settle before the enable's first bit; each of the two
+    // waits overshoots by at most two 10 us counter reads.
+    ASSERT_GE(writes.size(), 2u);
+    EXPECT_GE(writes[1] - writes[0], 10'010'000u);
+    EXPECT_LE(writes[1] - writes[0], 10'050'000u);
+    EXPECT_EQ(chip->Counts().obeyed, 1u);
+}
 
 TEST_F(ProgramWorkerTest, ProgressFormsTheQuotientFirst) {
     LoadFile(100);
