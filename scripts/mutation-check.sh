@@ -92,7 +92,7 @@ anchor_state() {  # prints ok, or why the fault no longer applies
 }
 
 report_line() {  # id, status, file, description
-  printf '%-24s %-9s %-38s %s\n' "$1" "$2" "$3" "$4"
+  printf '%-26s %-9s %-38s %s\n' "$1" "$2" "$3" "$4"
 }
 
 if [ "$anchors_only" = 1 ]; then
