@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds every configuration and runs the whole test suite:
-# the normal build, AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer (widget-free
-# tests: Qt's own locking is not instrumented), and a bounded fuzzing run of the firmware parser.
+# Checks the test share, installs what is needed, builds every configuration and runs the whole
+# test suite: the normal build, AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer
+# (widget-free tests: Qt's own locking is not instrumented), and a bounded fuzzing run of the
+# firmware parser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# The suite's size against the program's comes first: over the limit (ISP_SHARE_LIMIT percent,
+# 55 by default) the run fails before anything is built.
+echo "=== test share"
+bash scripts/test-share.sh
 
 bash scripts/install-deps.sh
 

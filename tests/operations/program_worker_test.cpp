@@ -7,6 +7,7 @@
 #include "app/image_store.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
+#include "operations/device_session.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
@@ -57,6 +58,25 @@ TEST_P(ProgramSizeTest, WritesEveryByteAndVerifiesIt) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ProgramSizeTest, ::testing::Values(0, 1, 300, 8192));
 
+TEST_F(ProgramWorkerTest, TheChipSettlesTenMillisecondsBeforeTheEnable) {
+    std::vector<std::uint64_t> writes;  // the counter at each port write
+    SetPortOpener([&](std::string*) {
+        return sim::MakeSimulatedPort(chip, [&] {
+            writes.push_back(counter.Peek());
+            return counter.Peek();
+        });
+    });
+    ASSERT_TRUE(EnsurePortOpen());
+    writes.clear();
+    StartDeviceSession();
+    // RST rises, then 10 us and the 10 ms settle before the enable's first bit; each of the two
+    // waits overshoots by at most two 10 us counter reads.
+    ASSERT_GE(writes.size(), 2u);
+    EXPECT_GE(writes[1] - writes[0], 10'010'000u);
+    EXPECT_LE(writes[1] - writes[0], 10'050'000u);
+    EXPECT_EQ(chip->Counts().obeyed, 1u);
+}
+
 TEST_F(ProgramWorkerTest, ProgressFormsTheQuotientFirst) {
     LoadFile(100);
     ProgramThreadProc(view);
@@ -86,14 +106,26 @@ TEST_F(ProgramWorkerTest, CancelDuringTheWritePassSkipsTheReadBack) {
     EXPECT_EQ(view.closeLabels, 1);
 }
 
-TEST_F(ProgramWorkerTest, ACellThatWillNotProgramFailsAfterBothFullPasses) {
-    LoadFile(300);
-    chip->AddUnprogrammableCell(17);
+struct BadCell {
+    int length;
+    std::uint16_t address;
+};
+
+class BadCellTest : public ProgramWorkerTest, public ::testing::WithParamInterface<BadCell> {};
+
+TEST_P(BadCellTest, ACellThatWillNotProgramFailsAfterBothFullPasses) {
+    const auto length = static_cast<std::uint64_t>(GetParam().length);
+    LoadFile(GetParam().length);
+    chip->AddUnprogrammableCell(GetParam().address);
     ProgramThreadProc(view);
     EXPECT_EQ(view.LastStatus(), "WRITE FAILED!");
-    EXPECT_EQ(chip->Counts().obeyed, 1u + 600u);
-    EXPECT_EQ(view.progress.size(), 600u);
+    EXPECT_EQ(chip->Counts().obeyed, 1u + 2u * length);
+    EXPECT_EQ(view.progress.size(), 2u * length);
 }
+
+// The reset vector and the last cell of a full image count like any other.
+INSTANTIATE_TEST_SUITE_P(Cells, BadCellTest,
+                         ::testing::Values(BadCell{300, 0}, BadCell{300, 17}, BadCell{8192, 8191}));
 
 TEST_F(ProgramWorkerTest, AWriteCycleLongerThanThePauseIsCaughtByTheVerify) {
     LoadFile(50);
