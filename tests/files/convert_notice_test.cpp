@@ -18,15 +18,19 @@ public:
 class ConvertNoticeTest : public MainWindowFixture {};
 
 // Nothing serves the notice's events once the converter's wait begins: it must already be on
-// screen, painted, when the main window's call to open it returns. (Its template, caption and
-// place are the framework's.)
+// screen, painted, with the window events queued before it served, when the main window's call to
+// open it returns. (Its template, caption and place are the framework's.)
 TEST_F(ConvertNoticeTest, IsPaintedBeforeTheWaitBegins) {
     OpenMainWindow();
     PaintCounter paints;
     qApp->installEventFilter(&paints);
+    bool queuedServed = false;  // as a display's expose and paint requests are queued
+    QMetaObject::invokeMethod(
+        qApp, [&queuedServed] { queuedServed = true; }, Qt::QueuedConnection);
     window->OpenConvertNotice();
     qApp->removeEventFilter(&paints);
     EXPECT_GE(paints.paints, 1);
+    EXPECT_TRUE(queuedServed);
     CConvertDlg* notice = window->ConvertNotice();
     ASSERT_NE(notice, nullptr);
     EXPECT_TRUE(notice->isVisible());

@@ -27,10 +27,6 @@ void FilesTest::SetUp() {
     ASSERT_TRUE(StorePath(window.startupDirectory, startup.path().string()));
 }
 
-void FilesTest::TearDown() {
-    ReleaseImages();
-}
-
 std::string FilesTest::Events() const {
     const std::map<std::string, std::string> brief = {
         {"text " + std::to_string(IDC_FILE_NAME) + " ", "N="},

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/image_store.h"
 #include "fake_main_window.h"
 #include "files/image_file_paths.h"
 #include "scratch_dir.h"
@@ -20,7 +21,7 @@ void WriteScript(const std::filesystem::path& path, const std::string& body);
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { ReleaseImages(); }
 
     // The window's events so far joined by '|', the name and byte-count texts as N= and B=, the
     // file dialog as "open", the conversion notice opening and closing as "[" and "]". Checks

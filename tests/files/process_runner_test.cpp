@@ -3,9 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <optional>
-#include <vector>
-
 #include "child_process.h"
 #include "files_test_support.h"
 
