@@ -2,111 +2,52 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <map>
+#include <numeric>
 
 #include "app/image_store.h"
-#include "files/image_file_paths.h"
+#include "app/resource_ids.h"
+#include "child_process.h"
+#include "framework/message_box_types.h"
 
-TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "cannot create a temporary directory from " << pattern;
-    }
-    path_ = pattern;
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << path;
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    WriteBytes(path, Bytes(text.begin(), text.end()));
-}
-
-std::string ReadText(const std::string& path) {
-    const Bytes bytes = ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-bool Exists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
-
-void WriteScript(const std::string& path, const std::string& body) {
-    WriteText(path, "#!/bin/sh\n" + body);
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0) << path;
-}
-
-std::vector<std::string> DirectoryEntries(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-Bytes CountingBytes(std::size_t count, std::uint8_t first) {
-    Bytes bytes(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(first + i);
-    }
+std::string CountingBytes(std::size_t count) {
+    std::string bytes(count, '\0');
+    std::iota(bytes.begin(), bytes.end(), '\x80');
     return bytes;
+}
+
+void WriteScript(const std::filesystem::path& path, const std::string& body) {
+    test_support::WriteFileBytes(path, "#!/bin/sh\n" + body);
+    ASSERT_EQ(chmod(path.c_str(), 0755), 0) << path;
 }
 
 void FilesTest::SetUp() {
     AllocateImages();
     ResetImageStoreState();
-    SetStartupDirectory(startup.Path());
+    ASSERT_TRUE(StorePath(window.startupDirectory, startup.path().string()));
 }
 
-void FilesTest::TearDown() {
-    ReleaseImages();
-}
-
-void FilesTest::InstallConverter(const std::string& body) {
-    WriteScript(startup / std::string(kConverterFileName), body);
-}
-
-std::vector<std::string> FilesTest::ConverterCalls() const {
-    std::vector<std::string> lines;
-    if (!Exists(startup / "calls.txt")) {
-        return lines;
+std::string FilesTest::Events() const {
+    const std::map<std::string, std::string> brief = {
+        {"text " + std::to_string(IDC_FILE_NAME) + " ", "N="},
+        {"text " + std::to_string(IDC_FILE_BYTES) + " ", "B="},
+        {"open dialog", "open"},
+        {"notice open", "["},
+        {"notice close", "]"}};
+    std::string events;
+    for (std::string event : window.events) {
+        for (const auto& [from, to] : brief) {
+            event = event.starts_with(from) ? to + event.substr(from.size()) : event;
+        }
+        events += (events.empty() ? "" : "|") + event;
     }
-    std::istringstream in(ReadText(startup / "calls.txt"));
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
+    for (const FakeMainWindow::ShownBox& box : window.boxes) {
+        EXPECT_EQ(box.caption, "ERROR");
+        EXPECT_EQ(box.type, MB_OK);
     }
-    return lines;
+    return events;
 }
 
-void FilesTest::SetStartupDirectory(const std::string& directory) {
-    ASSERT_TRUE(StorePath(window.startupDirectory, directory)) << directory;
-}
-
-Bytes FilesTest::LoadedImage() const {
-    Bytes bytes;
-    for (std::int32_t i = 0; i < imageStore.fileByteCount; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(imageStore.FileImage[i]));
-    }
-    return bytes;
+std::string FilesTest::LoadedImage() const {
+    return {imageStore.FileImage, imageStore.FileImage + imageStore.fileByteCount};
 }

@@ -2,69 +2,36 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
-#include <vector>
 
+#include "app/image_store.h"
 #include "fake_main_window.h"
+#include "files/image_file_paths.h"
+#include "scratch_dir.h"
 
-using Bytes = std::vector<std::uint8_t>;
-
-// A fresh directory under the system's temporary directory, removed with everything in it.
-// The name may contain blanks, as users' directories often do.
-class TemporaryDirectory {
-public:
-    explicit TemporaryDirectory(const std::string& prefix = "isp8252-files-");
-    ~TemporaryDirectory();
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-void WriteBytes(const std::string& path, const Bytes& bytes);
-Bytes ReadBytes(const std::string& path);
-void WriteText(const std::string& path, const std::string& text);
-std::string ReadText(const std::string& path);
-bool Exists(const std::string& path);
+// `count` bytes 0x80, 0x81, ... wrapping at 256: high values and every position show.
+std::string CountingBytes(std::size_t count);
 
 // Writes an executable /bin/sh script.
-void WriteScript(const std::string& path, const std::string& body);
+void WriteScript(const std::filesystem::path& path, const std::string& body);
 
-// Names of the entries of a directory, sorted.
-std::vector<std::string> DirectoryEntries(const std::string& directory);
-
-// Bytes 0, 1, 2, ... wrapping at 256, so every byte value and its position show.
-Bytes CountingBytes(std::size_t count, std::uint8_t first = 0);
-
-// A converter double: records its argument count and arguments (one line each) in calls.txt
-// beside itself, then copies the file named by "--file FILE" to FILE less its extension, ".bin".
-inline constexpr const char* kCopyingConverter =
-    "printf '%s\\n' \"$#\" \"$@\" >> \"$(dirname \"$0\")/calls.txt\"\n"
-    "[ \"$1\" = --file ] && cp \"$2\" \"${2%.*}.bin\"\n";
-
-// Every test starts with freshly allocated images, start-up flags and a main window whose
-// start-up directory is a temporary directory with a blank in its name.
+// Fresh images and start-up flags for every case, and a main window whose start-up directory is
+// the case's own; both it and the data directory have blanks in their names, as users' do.
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { ReleaseImages(); }
 
-    // Puts a converter script into the start-up directory.
-    void InstallConverter(const std::string& body);
-    // The converter double's recorded calls: argument count, then the arguments, per call.
-    std::vector<std::string> ConverterCalls() const;
-    void SetStartupDirectory(const std::string& directory);
-    std::string FilePathText() const { return window.filePath; }
+    // The window's events so far joined by '|', the name and byte-count texts as N= and B=, the
+    // file dialog as "open", the conversion notice opening and closing as "[" and "]". Checks
+    // that every box shown was an error box with an OK button.
+    std::string Events() const;
     // The FileImage entries in use, as bytes.
-    Bytes LoadedImage() const;
+    std::string LoadedImage() const;
+    std::filesystem::path Converter() const { return startup.path() / kConverterFileName; }
 
-    TemporaryDirectory startup{"isp8252 start "};
-    TemporaryDirectory data{"isp8252 data "};
+    test_support::ScratchDir startup{true};
+    test_support::ScratchDir data{true};
     FakeMainWindow window;
 };

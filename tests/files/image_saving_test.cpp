@@ -1,365 +1,141 @@
 #include "files/image_saving.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <ostream>
-#include <string>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <vector>
 
 #include "app/image_store.h"
-#include "app/resource_ids.h"
-#include "files/image_loading.h"
+#include "child_process.h"
 #include "files/replace_file.h"
 #include "files_test_support.h"
-#include "framework/message_box_types.h"
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+namespace fs = std::filesystem;
 
-class SaveDeviceImageTest : public FilesTest {
-protected:
-    // A completed read of `bytes` from the chip.
-    void ReadFromChip(const Bytes& bytes) {
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            imageStore.DeviceImage[i] = bytes[i];
-        }
-        imageStore.deviceByteCount = static_cast<std::int32_t>(bytes.size());
-        imageStore.deviceImageValid = 1;
-        window.SetItemText(IDC_SAVE, "SAVE");
-        window.events.clear();
-    }
-    void Save(const std::string& target) {
-        window.saveAnswers.push_back(target);
-        OnSave(window);
-    }
-};
-
-TEST_F(SaveDeviceImageTest, WritesExactlyTheBytesReadWithoutSayingAnything) {
-    const Bytes read = CountingBytes(300, 0x70);
-    ReadFromChip(read);
-    const std::string target = data / "read back.bin";
-
-    Save(target);
-
-    EXPECT_THAT(window.saveExtensions, ElementsAre("bin"));
-    EXPECT_THAT(window.saveFilters, ElementsAre("Binary Files (*.bin)|*.bin||"));
-    EXPECT_THAT(window.events, ElementsAre("save dialog"));
-    EXPECT_EQ(ReadBytes(target), read);
-    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("read back.bin"));
-}
-
-TEST_F(SaveDeviceImageTest, WritesOnlyTheLowEightBitsOfEachEntry) {
-    ReadFromChip(CountingBytes(4));
-    imageStore.DeviceImage[0] = 0x1AB;
-    imageStore.DeviceImage[1] = -1;
-    imageStore.DeviceImage[2] = 0x100;
-    imageStore.DeviceImage[3] = 0x7F;
-    const std::string target = data / "masked.bin";
-
-    Save(target);
-
-    EXPECT_EQ(ReadBytes(target), (Bytes{0xAB, 0xFF, 0x00, 0x7F}));
-}
-
-TEST_F(SaveDeviceImageTest, AFullImageOf8192BytesIsSaved) {
-    const Bytes read = CountingBytes(8192, 0x33);
-    ReadFromChip(read);
-    const std::string target = data / "full.bin";
-
-    Save(target);
-
-    EXPECT_EQ(ReadBytes(target), read);
-}
-
-TEST_F(SaveDeviceImageTest, ASavedFileLoadsBackAsTheSameImage) {
-    const Bytes read = CountingBytes(300, 0xF0);
-    ReadFromChip(read);
-    const std::string target = data / "round trip.bin";
-    Save(target);
-
-    window.openAnswers.push_back(target);
-    OnBrowse(window);
-
-    EXPECT_EQ(imageStore.fileByteCount, imageStore.deviceByteCount);
-    for (int i = 0; i < imageStore.deviceByteCount; ++i) {
-        ASSERT_EQ(imageStore.FileImage[i], imageStore.DeviceImage[i]) << "address " << i;
-    }
-    EXPECT_EQ(window.Text(IDC_FILE_BYTES), "300 bytes");
-}
-
-TEST_F(SaveDeviceImageTest, ReplacesAnExistingLongerFileEntirely) {
-    const std::string target = data / "old.bin";
-    WriteBytes(target, CountingBytes(5000));
-    ReadFromChip(CountingBytes(10, 0x20));
-
-    Save(target);
-
-    EXPECT_EQ(ReadBytes(target), CountingBytes(10, 0x20));
-    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("old.bin"));
-    EXPECT_TRUE(window.boxes.empty());
-}
-
-TEST_F(SaveDeviceImageTest, StepsOverATemporaryFileLeftBehindEarlier) {
-    const std::string target = data / "image.bin";
-    const std::string leftOver = TemporaryFileName(target, 0);
-    WriteText(leftOver, "someone else's");
-    ReadFromChip(CountingBytes(8));
-
-    Save(target);
-
-    EXPECT_EQ(ReadBytes(target), CountingBytes(8));
-    EXPECT_EQ(ReadText(leftOver), "someone else's");
-}
-
-struct GuardCase {
-    const char* label;
-    std::int32_t valid;
-    std::int32_t count;
-};
-
-void PrintTo(const GuardCase& c, std::ostream* os) {
-    *os << c.label;
-}
-
-class SaveGuardTest : public SaveDeviceImageTest,
-                      public ::testing::WithParamInterface<GuardCase> {};
-
-TEST_P(SaveGuardTest, WithoutACompletedReadThatFoundDataNothingHappens) {
-    ReadFromChip(CountingBytes(300));
-    imageStore.deviceImageValid = GetParam().valid;
-    imageStore.deviceByteCount = GetParam().count;
-    window.saveAnswers.push_back(data / "never.bin");
-
-    OnSave(window);
-
-    EXPECT_THAT(window.events, IsEmpty());  // no dialog, no box, although the label says "SAVE"
-    EXPECT_THAT(DirectoryEntries(data.Path()), IsEmpty());
-}
-
-INSTANTIATE_TEST_SUITE_P(States, SaveGuardTest,
-                         ::testing::Values(GuardCase{"NoRead", 0, 0},
-                                           GuardCase{"ErasedChipRead", 1, 0},
-                                           GuardCase{"CountButNoCompletedRead", 0, 300}),
-                         [](const ::testing::TestParamInfo<GuardCase>& testCase) {
-                             return std::string(testCase.param.label);
-                         });
-
-TEST_F(SaveDeviceImageTest, CancellingTheDialogDoesNothing) {
-    ReadFromChip(CountingBytes(300));
-    window.saveAnswers.push_back(std::nullopt);
-
-    OnSave(window);
-
-    EXPECT_THAT(window.events, ElementsAre("save dialog"));
-    EXPECT_THAT(DirectoryEntries(data.Path()), IsEmpty());
-}
-
-// Stream steps that fail once the temporary file exists, as a full disk would. Each notes how
-// many directory entries named the stream's file when it failed: 1 shows the temporary file was
-// on disk at that moment.
-nlink_t linksAtFailure = 0;
-
-void NoteLinks(std::FILE* stream) {
-    struct stat status {};
-    linksAtFailure = fstat(fileno(stream), &status) == 0 ? status.st_nlink : 0;
-}
+// Stream steps that fail as a full disk would, and a folder that takes no new file.
 std::size_t ShortWrite(std::span<const unsigned char> bytes, std::FILE* stream) {
-    NoteLinks(stream);
     return std::fwrite(bytes.data(), 1, bytes.size() / 2, stream);
 }
-std::size_t Write(std::span<const unsigned char> bytes, std::FILE* stream) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream);
-}
 int FailingFlush(std::FILE* stream) {
-    NoteLinks(stream);
-    std::fflush(stream);
-    return EOF;
-}
-int Flush(std::FILE* stream) {
-    return std::fflush(stream);
+    return std::fflush(stream), EOF;
 }
 int FailingClose(std::FILE* stream) {
-    NoteLinks(stream);
-    std::fclose(stream);
-    return EOF;
+    return std::fclose(stream), EOF;
 }
-int Close(std::FILE* stream) {
-    return std::fclose(stream);
-}
-
-struct WriteFailureCase {
-    const char* label;
-    FileWriteSteps steps;
-};
-
-void PrintTo(const WriteFailureCase& c, std::ostream* os) {
-    *os << c.label;
-}
-
-class SaveWriteFailureTest
-    : public SaveDeviceImageTest,
-      public ::testing::WithParamInterface<std::tuple<WriteFailureCase, bool>> {
-protected:
-    const WriteFailureCase& Failure() const { return std::get<0>(GetParam()); }
-    bool OverExistingFile() const { return std::get<1>(GetParam()); }
-};
-
-TEST_P(SaveWriteFailureTest, LeavesNoPartialFileAndTheOldOneIntact) {
-    const std::string target = data / "image.bin";
-    if (OverExistingFile()) {
-        WriteBytes(target, CountingBytes(1000, 0x55));
-    }
-    ReadFromChip(CountingBytes(300));
-    linksAtFailure = 0;
-    window.saveAnswers.push_back(target);
-
-    OnSave(window, Failure().steps);
-
-    EXPECT_EQ(linksAtFailure, 1u);
-    ASSERT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.boxes[0].text, "COULD NOT WRITE FILE");
-    EXPECT_EQ(window.boxes[0].caption, "ERROR");
-    EXPECT_EQ(window.boxes[0].type, MB_OK);
-    if (OverExistingFile()) {
-        EXPECT_EQ(ReadBytes(target), CountingBytes(1000, 0x55));
-        EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("image.bin"));
-    } else {
-        EXPECT_THAT(DirectoryEntries(data.Path()), IsEmpty());
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SaveWriteFailureTest,
-    ::testing::Combine(
-        ::testing::Values(WriteFailureCase{"ShortWrite", {&ShortWrite, &Flush, &Close}},
-                          WriteFailureCase{"FlushFails", {&Write, &FailingFlush, &Close}},
-                          WriteFailureCase{"CloseFails", {&Write, &Flush, &FailingClose}}),
-        ::testing::Bool()),
-    [](const ::testing::TestParamInfo<std::tuple<WriteFailureCase, bool>>& testCase) {
-        return std::string(std::get<0>(testCase.param).label) +
-               (std::get<1>(testCase.param) ? "OverExistingFile" : "NewFile");
-    });
-
-class SaveKeepsTheFileTest : public SaveDeviceImageTest,
-                             public ::testing::WithParamInterface<const char*> {};
-
-// real.bin, mode 0640, and link.bin pointing to it: saving onto either name replaces the bytes of
-// real.bin and nothing else.
-TEST_P(SaveKeepsTheFileTest, OnlyTheBytesOfTheFileChange) {
-    const std::string target = data / "real.bin";
-    WriteBytes(target, CountingBytes(1000, 0x55));
-    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-    std::filesystem::create_symlink("real.bin", data / "link.bin");
-    ReadFromChip(CountingBytes(10, 0x20));
-
-    Save(data / GetParam());
-
-    EXPECT_TRUE(window.boxes.empty());
-    EXPECT_TRUE(std::filesystem::is_symlink(data / "link.bin"));
-    EXPECT_EQ(ReadBytes(target), CountingBytes(10, 0x20));
-    struct stat status {};
-    ASSERT_EQ(stat(target.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
-    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("link.bin", "real.bin"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, SaveKeepsTheFileTest, ::testing::Values("link.bin", "real.bin"));
-
 std::FILE* NoNewFile(const char*) {
-    errno = EACCES;  // as in a folder that takes no new file
-    return nullptr;
+    return errno = EACCES, nullptr;
 }
 
-struct InPlaceCase {
+// Words of the setup: "old" (image.bin holds 1000 older bytes), "link" (link.bin points to
+// image.bin, which has mode 0640), "tmp" (a temporary file left by an earlier save), "dir"
+// (image.bin is a folder with a file in it), and the failing steps "short", "flush", "close",
+// "nonew". The read found `count` bytes (`valid` 0: no completed read); a target of nullptr
+// cancels the dialog. Afterwards image.bin holds the bytes read when the save went through, else
+// what it held before (unknown after a failure writing in place).
+struct SaveCase {
     const char* label;
-    FileWriteSteps steps;
-    bool written;
+    const char* setup;
+    const char* target;
+    const char* events;
+    const char* entries;  // the data folder's, sorted
+    std::int32_t valid = 1;
+    std::int32_t count = 300;
+    operator std::string_view() const { return label; }  // names the row in test names
 };
 
-void PrintTo(const InPlaceCase& c, std::ostream* os) {
-    *os << c.label;
-}
+class SaveTest : public FilesTest, public ::testing::WithParamInterface<SaveCase> {};
 
-class SaveInPlaceTest : public SaveDeviceImageTest,
-                        public ::testing::WithParamInterface<InPlaceCase> {};
-
-// Where no temporary file can be made beside it, the chosen file is written in place.
-TEST_P(SaveInPlaceTest, WithoutATemporaryFileTheTargetIsWrittenInPlace) {
-    const std::string target = data / "image.bin";
-    WriteBytes(target, CountingBytes(1000, 0x55));
-    ReadFromChip(CountingBytes(300));
-    window.saveAnswers.push_back(target);
-
-    OnSave(window, GetParam().steps);
-
-    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("image.bin"));
-    if (GetParam().written) {
-        EXPECT_TRUE(window.boxes.empty());
-        EXPECT_EQ(ReadBytes(target), CountingBytes(300));
-    } else {
-        ASSERT_EQ(window.boxes.size(), 1u);
-        EXPECT_EQ(window.boxes[0].text, "COULD NOT WRITE FILE");
+TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
+    const SaveCase& c = GetParam();
+    const auto has = [&c](const char* word) { return std::strstr(c.setup, word) != nullptr; };
+    const fs::path image = data.path() / "image.bin";
+    const std::string old = has("old") ? CountingBytes(1000) : "";
+    if (has("old")) {
+        test_support::WriteFileBytes(image, old);
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SaveInPlaceTest,
-    ::testing::Values(InPlaceCase{"Written", {&Write, &Flush, &Close, &NoNewFile}, true},
-                      InPlaceCase{"ShortWrite", {&ShortWrite, &Flush, &Close, &NoNewFile}, false},
-                      InPlaceCase{
-                          "CloseFails", {&Write, &Flush, &FailingClose, &NoNewFile}, false}),
-    [](const ::testing::TestParamInfo<InPlaceCase>& testCase) {
-        return std::string(testCase.param.label);
-    });
-
-TEST_F(SaveDeviceImageTest, AReadOnlyFolderTakesTheImageInAWritableFile) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root writes into a read-only folder; the in-place test covers it";
+    if (has("link")) {
+        ASSERT_EQ(chmod(image.c_str(), 0640), 0);
+        fs::create_symlink("image.bin", data.path() / "link.bin");
     }
-    const std::string target = data / "image.bin";
-    WriteBytes(target, CountingBytes(1000, 0x55));
-    ASSERT_EQ(chmod(data.Path().c_str(), 0555), 0);
-    ReadFromChip(CountingBytes(300));
+    if (has("tmp")) {
+        test_support::WriteFileBytes(TemporaryFileName(image.string(), 0), "someone else's");
+    }
+    if (has("dir")) {
+        fs::create_directories(image / "inside");
+    }
+    const std::string read = CountingBytes(static_cast<std::size_t>(c.count));
+    std::copy(read.begin(), read.end(), imageStore.DeviceImage);  // negative: only 8 bits count
+    imageStore.deviceByteCount = c.count;
+    imageStore.deviceImageValid = c.valid;
+    window.saveAnswers.push_back(c.target ? std::optional((data.path() / c.target).string())
+                                          : std::nullopt);
 
-    Save(target);
+    FileWriteSteps steps = StandardFileWriteSteps();
+    steps.write = has("short") ? &ShortWrite : steps.write;
+    steps.flush = has("flush") ? &FailingFlush : steps.flush;
+    steps.close = has("close") ? &FailingClose : steps.close;
+    steps.createNew = has("nonew") ? &NoNewFile : steps.createNew;
 
-    chmod(data.Path().c_str(), 0755);
-    EXPECT_TRUE(window.boxes.empty());
-    EXPECT_EQ(ReadBytes(target), CountingBytes(300));
+    OnSave(window, steps);
+
+    const std::string events = Events();
+    EXPECT_EQ(events, c.events);
+    const std::size_t dialogs = window.saveFilters.size();
+    EXPECT_EQ(window.saveFilters,
+              std::vector<std::string>(dialogs, "Binary Files (*.bin)|*.bin||"));
+    EXPECT_EQ(window.saveExtensions, std::vector<std::string>(dialogs, "bin"));
+    std::string entries;
+    for (const fs::path& entry : std::set<fs::path>(fs::directory_iterator(data.path()), {})) {
+        entries += (entries.empty() ? "" : " ") + entry.filename().string();
+    }
+    EXPECT_EQ(entries, c.entries);
+    const bool saved = events == "save dialog" && c.target;
+    if (saved || !has("nonew")) {
+        EXPECT_EQ(test_support::FileBytes(image), saved ? read : old);
+    }
+    if (has("link")) {
+        EXPECT_TRUE(fs::is_symlink(data.path() / "link.bin"));
+        EXPECT_EQ(fs::status(image).permissions(), fs::perms(0640));
+    }
+    EXPECT_EQ(test_support::FileBytes(TemporaryFileName(image.string(), 0)),
+              has("tmp") ? "someone else's" : "");
+    EXPECT_EQ(fs::is_directory(image / "inside"), has("dir"));
 }
 
-TEST_F(SaveDeviceImageTest, AMissingDirectoryIsReported) {
-    ReadFromChip(CountingBytes(300));
+const char* const kSaved = "save dialog";
+const char* const kFailed = "save dialog|box COULD NOT WRITE FILE";
 
-    Save(data / "no such directory/image.bin");
+const SaveCase kSaveCases[] = {
+    {"FullImage", "", "image.bin", kSaved, "image.bin", 1, 8192},
+    {"OverLongerFile", "old", "image.bin", kSaved, "image.bin"},
+    {"ThroughLink", "old link", "link.bin", kSaved, "image.bin link.bin"},
+    {"OntoLinkedFile", "old link", "image.bin", kSaved, "image.bin link.bin"},
+    {"BesideOldTemporary", "tmp", "image.bin", kSaved, "image.bin image.bin.0.tmp"},
+    {"ShortWrite", "short", "image.bin", kFailed, ""},
+    {"ShortWriteOverFile", "old short", "image.bin", kFailed, "image.bin"},
+    {"FlushFailsOverFile", "old flush", "image.bin", kFailed, "image.bin"},
+    {"CloseFails", "close", "image.bin", kFailed, ""},
+    {"CloseFailsOverFile", "old close", "image.bin", kFailed, "image.bin"},
+    {"InPlace", "old nonew", "image.bin", kSaved, "image.bin"},
+    {"InPlaceShortWrite", "old nonew short", "image.bin", kFailed, "image.bin"},
+    {"InPlaceCloseFails", "old nonew close", "image.bin", kFailed, "image.bin"},
+    {"MissingFolder", "", "none/image.bin", kFailed, ""},
+    {"Folder", "dir", "image.bin", kFailed, "image.bin"},
+    {"Cancelled", "", nullptr, "save dialog", ""},
+    {"NoRead", "", "image.bin", "", "", 0, 0},
+    {"ErasedChipRead", "", "image.bin", "", "", 1, 0},
+    {"CountWithoutCompletedRead", "", "image.bin", "", "", 0, 300}};
 
-    ASSERT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.boxes[0].text, "COULD NOT WRITE FILE");
-    EXPECT_EQ(window.boxes[0].caption, "ERROR");
-    EXPECT_EQ(window.boxes[0].type, MB_OK);
-    EXPECT_THAT(DirectoryEntries(data.Path()), IsEmpty());
-}
-
-TEST_F(SaveDeviceImageTest, APathThatIsADirectoryIsReportedAndLeftAlone) {
-    ReadFromChip(CountingBytes(300));
-    const std::string target = data / "folder.bin";
-    std::filesystem::create_directory(target);
-    WriteText(target + "/inside", "kept");
-
-    Save(target);
-
-    ASSERT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.boxes[0].text, "COULD NOT WRITE FILE");
-    EXPECT_TRUE(std::filesystem::is_directory(target));
-    EXPECT_EQ(ReadText(target + "/inside"), "kept");
-    EXPECT_THAT(DirectoryEntries(data.Path()), ElementsAre("folder.bin"));
-}
+INSTANTIATE_TEST_SUITE_P(Cases, SaveTest, ::testing::ValuesIn(kSaveCases),
+                         [](const ::testing::TestParamInfo<SaveCase>& row) {
+                             return std::string(row.param.label);
+                         });
 
 }  // namespace
