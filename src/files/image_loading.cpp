@@ -10,6 +10,7 @@
 #include "files/read_binary_file.h"
 #include "files/run_converter.h"
 #include "framework/message_box_types.h"
+#include "platform/file_names.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ bool FileOpensForReading(const char* path) {
     if (PathText(path).empty()) {
         return false;
     }
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = OpenFile(path, "r");
     if (file == nullptr) {
         return false;
     }

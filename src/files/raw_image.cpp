@@ -4,9 +4,10 @@
 #include <cstdio>
 
 #include "app/image_store.h"
+#include "platform/file_names.h"
 
 bool LoadRawFileImage(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = OpenFile(path, "rb");
     if (file == nullptr) {
         return false;
     }

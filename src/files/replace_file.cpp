@@ -1,8 +1,8 @@
 #include "files/replace_file.h"
 
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
+
+#include "platform/file_names.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::FILE* CreateTemporaryFile(const std::string& path, std::string& temporaryNa
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         temporaryName = TemporaryFileName(path, attempt);
         errno = 0;
-        if (std::FILE* stream = std::fopen(temporaryName.c_str(), "wbx")) {
+        if (std::FILE* stream = OpenFile(temporaryName, "wbx")) {
             return stream;
         }
         if (errno != EEXIST) {
@@ -59,13 +59,11 @@ bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> 
     // The stream is released whether or not closing reports an error.
     const bool closed = steps.close(stream) == 0;
     if (written && flushed && closed) {
-        std::error_code error;
-        // Replaces an existing file in one step (std::rename would refuse that on Windows).
-        std::filesystem::rename(temporaryName, path, error);
-        if (!error) {
+        // Replaces an existing file in one step.
+        if (RenameReplacing(temporaryName, path)) {
             return true;
         }
     }
-    std::remove(temporaryName.c_str());
+    RemoveFile(temporaryName);
     return false;
 }

@@ -6,6 +6,7 @@
 
 #include "app/main_window_view.h"
 #include "framework/message_box_types.h"
+#include "platform/file_names.h"
 #include "platform/process_runner.h"
 
 namespace {
@@ -27,7 +28,7 @@ bool ComposeConverterPath(std::string_view directory, PathBuffer& exe) {
 }
 
 bool ConverterExists(const PathBuffer& exe) {
-    std::FILE* probe = std::fopen(exe.data(), "r");
+    std::FILE* probe = OpenFile(exe.data(), "r");
     if (probe == nullptr) {
         return false;
     }

@@ -6,17 +6,33 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 #include "app/image_store.h"
 #include "files/image_file_paths.h"
 
 TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
+#if defined(_WIN32)
+    // No mkdtemp: a random name, created only if it did not exist.
+    std::random_device entropy;
+    const auto root = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
+        const auto candidate = root / (prefix + std::to_string(entropy()));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate.generic_string();
+        }
+    }
+    if (path_.empty()) {
+        ADD_FAILURE() << "cannot create a temporary directory in " << root;
+    }
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
     if (mkdtemp(pattern.data()) == nullptr) {
         ADD_FAILURE() << "cannot create a temporary directory from " << pattern;
     }
     path_ = pattern;
+#endif
 }
 
 TemporaryDirectory::~TemporaryDirectory() {
@@ -51,10 +67,12 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(path, error);
 }
 
+#if !defined(_WIN32)
 void WriteScript(const std::string& path, const std::string& body) {
     WriteText(path, "#!/bin/sh\n" + body);
     ASSERT_EQ(chmod(path.c_str(), 0755), 0) << path;
 }
+#endif
 
 std::vector<std::string> DirectoryEntries(const std::string& directory) {
     std::vector<std::string> names;
@@ -83,9 +101,11 @@ void FilesTest::TearDown() {
     ReleaseImages();
 }
 
+#if !defined(_WIN32)
 void FilesTest::InstallConverter(const std::string& body) {
     WriteScript(startup / std::string(kConverterFileName), body);
 }
+#endif
 
 std::vector<std::string> FilesTest::ConverterCalls() const {
     std::vector<std::string> lines;

@@ -33,7 +33,7 @@ void WriteText(const std::string& path, const std::string& text);
 std::string ReadText(const std::string& path);
 bool Exists(const std::string& path);
 
-// Writes an executable /bin/sh script.
+// Writes an executable /bin/sh script (not on Windows).
 void WriteScript(const std::string& path, const std::string& body);
 
 // Names of the entries of a directory, sorted.

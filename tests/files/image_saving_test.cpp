@@ -162,11 +162,11 @@ TEST_F(SaveDeviceImageTest, CancellingTheDialogDoesNothing) {
 // Stream steps that fail once the temporary file exists, as a full disk would. Each notes how
 // many directory entries named the stream's file when it failed: 1 shows the temporary file was
 // on disk at that moment.
-nlink_t linksAtFailure = 0;
+long linksAtFailure = 0;
 
 void NoteLinks(std::FILE* stream) {
     struct stat status {};
-    linksAtFailure = fstat(fileno(stream), &status) == 0 ? status.st_nlink : 0;
+    linksAtFailure = fstat(fileno(stream), &status) == 0 ? static_cast<long>(status.st_nlink) : 0;
 }
 std::size_t ShortWrite(std::span<const unsigned char> bytes, std::FILE* stream) {
     NoteLinks(stream);
@@ -220,7 +220,7 @@ TEST_P(SaveWriteFailureTest, LeavesNoPartialFileAndTheOldOneIntact) {
 
     OnSave(window, Failure().steps);
 
-    EXPECT_EQ(linksAtFailure, 1u);
+    EXPECT_EQ(linksAtFailure, 1);
     ASSERT_EQ(window.boxes.size(), 1u);
     EXPECT_EQ(window.boxes[0].text, "COULD NOT WRITE FILE");
     EXPECT_EQ(window.boxes[0].caption, "ERROR");

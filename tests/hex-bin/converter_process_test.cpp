@@ -14,13 +14,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::FileBytes;
 using hexbin_test::IntelRecord;
 using hexbin_test::Lines;
-using test_support::RunChild;
-using test_support::ScratchDir;
 using hexbin_test::SRecord;
 using hexbin_test::WithChecksum;
+using test_support::FileBytes;
+using test_support::RunChild;
+using test_support::ScratchDir;
 using test_support::WriteFileBytes;
 
 const fs::path kConverter = HEX_BIN_PATH;
@@ -87,7 +87,8 @@ std::vector<ConvertCase> ConvertCases() {
 
 std::string Expand(std::string text, const fs::path& base) {
     const std::string lower = base.string() + ".obj";
-    const std::string upper = base.string() + ".OBJ";
+    // Where letter case does not count (Windows), BASE.obj is found first even for BASE.OBJ.
+    const std::string upper = fs::exists(lower) ? lower : base.string() + ".OBJ";
     for (std::size_t at; (at = text.find("{obj}")) != std::string::npos;) {
         text.replace(at, 5, lower);
     }
@@ -159,7 +160,8 @@ class ConverterUsage : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(ConverterUsage, WrongArgumentCountPrintsUsage) {
     ScratchDir capture;
-    const test_support::ChildResult run = RunChild(kConverter, GetParam().arguments, capture.path());
+    const test_support::ChildResult run =
+        RunChild(kConverter, GetParam().arguments, capture.path());
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err,
