@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "platform/file_names.h"
 #include "record_text.h"
 #include "scratch_dir.h"
 
@@ -101,7 +102,7 @@ std::string Expand(std::string text, const fs::path& base) {
 std::set<std::string> Entries(const fs::path& dir) {
     std::set<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-        names.insert(entry.path().filename().string());
+        names.insert(Utf8FromPath(entry.path().filename()));
     }
     return names;
 }
@@ -175,20 +176,22 @@ INSTANTIATE_TEST_SUITE_P(Table, ConverterUsage,
                                            UsageCase{"TwoArguments", {"a", "b"}}),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST(ConverterPaths, DirectoryAndFileNameWithBlanks) {
+TEST(ConverterPaths, DirectoryAndFileNameWithBlanksAndLettersBeyondAscii) {
     ScratchDir work(/*blanks=*/true);
     ScratchDir capture;
-    const fs::path folder = work.path() / "my firmware";
+    const fs::path folder = work.path() / PathFromUtf8("my firmwäre Ω");
     fs::create_directory(folder);
-    const fs::path base = folder / "blink led";
-    WriteFileBytes(folder / "blink led.obj", Lines({IntelRecord(0x00, 1, {0x5A}), kEof}));
+    const fs::path base = folder / PathFromUtf8("blink lëd");
+    WriteFileBytes(folder / PathFromUtf8("blink lëd.obj"),
+                   Lines({IntelRecord(0x00, 1, {0x5A}), kEof}));
 
-    const test_support::ChildResult run = RunChild(kConverter, {base.string()}, capture.path());
+    const test_support::ChildResult run =
+        RunChild(kConverter, {Utf8FromPath(base)}, capture.path());
 
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(FileBytes(folder / "blink led.bin"), Raw({0xFF, 0x5A}));
-    EXPECT_EQ(Entries(folder), (std::set<std::string>{"blink led.obj", "blink led.bin"}));
+    EXPECT_EQ(FileBytes(folder / PathFromUtf8("blink lëd.bin")), Raw({0xFF, 0x5A}));
+    EXPECT_EQ(Entries(folder), (std::set<std::string>{"blink lëd.obj", "blink lëd.bin"}));
 }
 
 TEST(ConverterPaths, LowerCaseObjWinsOverUpperCase) {
