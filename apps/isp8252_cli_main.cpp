@@ -7,6 +7,7 @@
 #include "app/image_store.h"
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
+#include "platform/command_line.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -30,7 +31,7 @@ extern "C" void OnInterrupt(int) {
 
 int main(int argc, char** argv) {
     static_assert(decltype(imageStore.cancelRequested)::is_always_lock_free);
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     std::string error;
     const auto options = ParseCliOptions(arguments, &error);
     if (!options) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need on a fresh Debian 12 machine.
 # Safe to run again: apt-get skips what is already there.
+# --windows: only what the Windows cross build and its tests under Wine need in addition.
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,16 @@ packages=(
   openbox wmctrl xdotool                # trying it by hand under a real window manager
   fonts-dejavu-core
 )
+
+# The Windows build: MinGW-w64 with POSIX threads (std::thread), and Wine to run its tests.
+windows_packages=(
+  mingw-w64 g++-mingw-w64-x86-64-posix
+  wine wine64
+  googletest                            # its sources, compiled for Windows
+)
+if [ "${1:-}" = "--windows" ]; then
+  packages=("${windows_packages[@]}")
+fi
 
 # apt-get needs root: a user's run goes through sudo.
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the test share, installs what is needed, builds every configuration and runs the whole
 # test suite: the normal build, AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer
-# (widget-free tests: Qt's own locking is not instrumented), and a bounded fuzzing run of the
-# firmware parser.
+# (widget-free tests: Qt's own locking is not instrumented), a bounded fuzzing run of the
+# firmware parser, and the Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,3 +40,17 @@ run_preset tsan --target isp_widget_free_tests -LE gui -E '_NOT_BUILT$'
 
 echo "=== fuzz: firmware parser"
 bash scripts/fuzz.sh "${ISP_FUZZ_SECONDS:-60}"
+
+# Windows: the command line, the converter and every widget-free test area, cross-compiled with
+# MinGW-w64 and run under Wine without a display, in a Wine prefix of the build's own.
+echo "=== windows-cross: install, configure and build"
+bash scripts/install-deps.sh --windows
+windows_start=$SECONDS
+cmake --preset windows-cross >/dev/null
+cmake --build --preset windows-cross -j "$jobs"
+export WINEDEBUG=-all WINEPREFIX=$PWD/build/windows-cross/wineprefix
+[ -f "$WINEPREFIX/system.reg" ] || wineboot --init >/dev/null 2>&1
+echo "=== windows-cross: tests under Wine"
+ctest --preset windows-cross -j "$jobs" --timeout 600
+wineserver --wait
+echo "=== windows-cross: $((SECONDS - windows_start)) s"

@@ -1,11 +1,11 @@
 #include "sim/flash_file.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 #include <vector>
+
+#include "platform/file_names.h"
 
 namespace sim {
 
@@ -20,7 +20,7 @@ void Explain(std::string* why, const std::string& text) {
 }  // namespace
 
 bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromUtf8(path), std::ios::binary);
     if (!file) {
         Explain(why, "cannot open " + path);
         return false;
@@ -50,7 +50,7 @@ bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why) {
 bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* why) {
     const std::string temporary = path + ".tmp";
     {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream file(PathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
         if (!file.is_open()) {
             Explain(why, "cannot write " + temporary);
             return false;
@@ -60,16 +60,13 @@ bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* 
         }
         file.close();
         if (file.fail()) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
+            RemoveFile(temporary);
             Explain(why, "cannot write " + temporary);
             return false;
         }
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
+    if (!RenameReplacing(temporary, path)) {
+        RemoveFile(temporary);
         Explain(why, "cannot replace " + path);
         return false;
     }

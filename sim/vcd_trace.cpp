@@ -4,6 +4,8 @@
 #include <fstream>
 #include <ostream>
 
+#include "platform/file_names.h"
+
 namespace sim {
 
 namespace {
@@ -87,7 +89,7 @@ void VcdTrace::WriteVcd(std::ostream& out) const {
 }
 
 bool VcdTrace::WriteVcdFile(const std::string& path, std::string* why) const {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     if (file) {
         WriteVcd(file);
         file.flush();

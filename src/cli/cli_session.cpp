@@ -19,6 +19,7 @@
 #include "operations/erase_action.h"
 #include "operations/workers.h"
 #include "platform/counter_source.h"
+#include "platform/file_names.h"
 #include "sim/flash_file.h"
 #include "sim/simulated_cable.h"
 #include "views/contents_lines.h"
@@ -135,7 +136,7 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
         simulated.emplace(options.simulatedOscillatorHz);
         std::string why;
         std::error_code error;
-        if (std::filesystem::exists(*options.simulatedChip, error) &&
+        if (std::filesystem::exists(PathFromUtf8(*options.simulatedChip), error) &&
             !sim::LoadFlashFile(*simulated->chip, *options.simulatedChip, &why)) {
             return Fail(err, "COULD NOT READ FILE", why);
         }

@@ -9,6 +9,7 @@
 #include "app/image_store.h"
 #include "files/raw_image.h"
 #include "hex-bin/firmware_parser.h"
+#include "platform/file_names.h"
 
 bool NamesRawBinary(const std::string& path) {
     if (path.size() < 4) {
@@ -22,7 +23,7 @@ bool NamesRawBinary(const std::string& path) {
 
 std::string LoadImageInput(const std::string& path, std::string* detail) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), error)) {
         *detail = path;
         return "FILE DOES NOT EXIST";
     }
@@ -34,7 +35,7 @@ std::string LoadImageInput(const std::string& path, std::string* detail) {
         imageStore.fileLoaded = 1;
         return {};
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     if (!in.good() && !in.eof()) {

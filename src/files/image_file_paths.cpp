@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/file_names.h"
+
 std::string_view PathText(const char* buffer) {
     const void* terminator = std::memchr(buffer, '\0', kPathBufferSize);
     if (terminator == nullptr) {
@@ -23,10 +25,10 @@ bool StorePath(char* buffer, std::string_view text) {
 
 std::FILE* OpenFileForReading(const char* path, const char* mode) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    if (std::filesystem::is_directory(PathFromUtf8(path), error)) {
         return nullptr;
     }
-    return std::fopen(path, mode);
+    return OpenFile(path, mode);
 }
 
 std::string_view FileNameOf(std::string_view path) {

@@ -10,6 +10,7 @@
 #include "files/read_binary_file.h"
 #include "files/run_converter.h"
 #include "framework/message_box_types.h"
+#include "platform/file_names.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/file_names.h"
+
 #if !defined(_WIN32)
 #include <unistd.h>
 #endif
@@ -33,7 +35,7 @@ int StandardClose(std::FILE* stream) {
 // The file a chosen name stands for: a symbolic link is followed to its target (which need not
 // exist yet), so that the link stays a link and the target gets the bytes.
 std::filesystem::path FileBehind(const std::string& chosen) {
-    std::filesystem::path path = chosen;
+    std::filesystem::path path = PathFromUtf8(chosen);
     std::error_code error;
     for (int hop = 0; hop < kSymbolicLinkHops && std::filesystem::is_symlink(path, error); ++hop) {
         const std::filesystem::path target = std::filesystem::read_symlink(path, error);
@@ -99,17 +101,17 @@ bool WriteAndClose(std::FILE* stream, std::span<const unsigned char> bytes,
 bool WriteInPlace(const std::string& path, std::span<const unsigned char> bytes,
                   const FileWriteSteps& steps) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), error)) {
         return false;
     }
-    std::FILE* stream = std::fopen(path.c_str(), "wb");
+    std::FILE* stream = OpenFile(path, "wb");
     return stream != nullptr && WriteAndClose(stream, bytes, steps);
 }
 
 }  // namespace
 
 std::FILE* CreateNewFile(const char* path) {
-    return std::fopen(path, "wbx");
+    return OpenFile(path, "wbx");
 }
 
 const FileWriteSteps& StandardFileWriteSteps() {
@@ -123,7 +125,7 @@ std::string TemporaryFileName(const std::string& path, int attempt) {
 
 bool WriteFileReplacing(const std::string& chosen, std::span<const unsigned char> bytes,
                         const FileWriteSteps& steps) {
-    const std::string path = FileBehind(chosen).string();
+    const std::string path = Utf8FromPath(FileBehind(chosen));
     std::string temporaryName;
     std::FILE* stream = CreateTemporaryFile(path, temporaryName, steps);
     if (stream == nullptr) {
@@ -131,13 +133,11 @@ bool WriteFileReplacing(const std::string& chosen, std::span<const unsigned char
     }
     TakeOverAttributes(path, stream);
     if (WriteAndClose(stream, bytes, steps)) {
-        std::error_code error;
-        // Replaces an existing file in one step (std::rename would refuse that on Windows).
-        std::filesystem::rename(temporaryName, path, error);
-        if (!error) {
+        // Replaces an existing file in one step.
+        if (RenameReplacing(temporaryName, path)) {
             return true;
         }
     }
-    std::remove(temporaryName.c_str());
+    RemoveFile(temporaryName);
     return false;
 }

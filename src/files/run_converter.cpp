@@ -6,6 +6,7 @@
 
 #include "app/main_window_view.h"
 #include "framework/message_box_types.h"
+#include "platform/file_names.h"
 #include "platform/process_runner.h"
 
 namespace {

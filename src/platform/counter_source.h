@@ -14,5 +14,6 @@ public:
 // The process's hardware counter (a static object; never released).
 CounterSource& HardwareCounter();
 
-// Nanoseconds of CLOCK_MONOTONIC_RAW (or the platform's equivalent monotonic clock).
+// Nanoseconds of CLOCK_MONOTONIC_RAW (Windows: QueryPerformanceCounter; elsewhere the
+// platform's monotonic clock).
 std::uint64_t MonotonicNanoseconds();

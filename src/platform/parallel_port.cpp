@@ -1,6 +1,9 @@
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
+#include "platform/port_backends.h"
+#include "platform/port_choice.h"
 #include "platform/port_io.h"
 
 #if defined(__linux__)
@@ -67,44 +70,79 @@ private:
 
 #if defined(ISP_HAVE_DIRECT_IO)
 
-// Direct register access at the first port's legacy addresses (root or CAP_SYS_RAWIO).
+// Direct register access (root or CAP_SYS_RAWIO). ioperm reaches the legacy range below 0x400
+// only; a PCI or PCIe card's higher addresses need the whole I/O space, iopl(3).
 class DirectPort final : public PortIo {
 public:
-    static constexpr unsigned short kDataPort = 0x378;
-    static constexpr unsigned short kStatusPort = 0x379;
+    explicit DirectPort(unsigned short dataPort) : dataPort_(dataPort) {}
+    DirectPort(const DirectPort&) = delete;
+    DirectPort& operator=(const DirectPort&) = delete;
 
-    void WriteData(std::uint8_t value) override { outb(value, kDataPort); }
-    std::uint8_t ReadStatus() override { return inb(kStatusPort); }
-    ~DirectPort() override { ioperm(kDataPort, 2, 0); }
+    void WriteData(std::uint8_t value) override { outb(value, dataPort_); }
+    std::uint8_t ReadStatus() override { return inb(static_cast<unsigned short>(dataPort_ + 1)); }
+    ~DirectPort() override {
+        if (NeedsIopl(dataPort_)) {
+            iopl(0);
+        } else {
+            ioperm(dataPort_, 2, 0);
+        }
+    }
 
-    static std::unique_ptr<PortIo> Open(std::string* why) {
-        if (ioperm(kDataPort, 2, 1) != 0) {
+    static std::unique_ptr<PortIo> Open(unsigned short dataPort, std::string* why) {
+        char name[32];
+        const bool wide = NeedsIopl(dataPort);
+        std::snprintf(name, sizeof name, wide ? "iopl(3) for 0x%X" : "ioperm(0x%X)", dataPort);
+        if ((wide ? iopl(3) : ioperm(dataPort, 2, 1)) != 0) {
             if (why != nullptr) {
-                *why += std::string(why->empty() ? "" : "; ") +
-                        "ioperm(0x378): " + std::strerror(errno);
+                *why = std::string(name) + ": " + std::strerror(errno);
             }
             return nullptr;
         }
-        return std::make_unique<DirectPort>();
+        return std::make_unique<DirectPort>(dataPort);
     }
+
+private:
+    static bool NeedsIopl(unsigned short dataPort) { return dataPort + 2u > 0x400u; }
+
+    unsigned short dataPort_;
 };
 
 #endif
 
 }  // namespace
 
-std::unique_ptr<PortIo> OpenParallelPort(std::string* why) {
-    std::unique_ptr<PortIo> port;
+std::unique_ptr<PortIo> OpenPpdevPort(const std::string& device, std::string* why) {
 #if defined(__linux__)
-    port = PpdevPort::Open("/dev/parport0", why);
+    return PpdevPort::Open(device.c_str(), why);
+#else
+    if (why != nullptr) {
+        *why = device + ": ppdev exists only on Linux";
+    }
+    return nullptr;
 #endif
+}
+
+std::unique_ptr<PortIo> OpenDirectIoPort(std::uint16_t address, std::string* why) {
 #if defined(ISP_HAVE_DIRECT_IO)
-    if (!port) {
-        port = DirectPort::Open(why);
+    return DirectPort::Open(address, why);
+#else
+    (void)address;
+    if (why != nullptr) {
+        *why = "direct port I/O is not available on this platform";
     }
+    return nullptr;
 #endif
-    if (!port && why != nullptr && why->empty()) {
-        *why = "no parallel-port access on this platform";
+}
+
+#if !defined(_WIN32)
+std::unique_ptr<PortIo> OpenDriverDllPort(std::uint16_t, std::string* why) {
+    if (why != nullptr) {
+        *why = "port-I/O driver DLLs exist only on Windows";
     }
-    return port;
+    return nullptr;
+}
+#endif
+
+std::unique_ptr<PortIo> OpenParallelPort(std::string* why) {
+    return OpenChosenPort(PortChoice{}, why);
 }

@@ -14,5 +14,6 @@ public:
 };
 
 // Opens the first parallel port: Linux ppdev on /dev/parport0 first, then direct I/O at
-// 0x378/0x379 (x86 only). Returns nullptr when no access path opens; `why` then says what failed.
+// 0x378/0x379 (x86 only); on Windows the port-I/O driver DLL at 0x378. Returns nullptr when no
+// access path opens; `why` then says what failed. Other ports: platform/port_choice.h.
 std::unique_ptr<PortIo> OpenParallelPort(std::string* why = nullptr);

@@ -1,8 +1,6 @@
 #include "platform/process_runner.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
+// POSIX process start; Windows has its own in process_runner_win.cpp.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,61 +10,6 @@
 #include <cerrno>
 
 extern char** environ;
-#endif
-
-#if defined(_WIN32)
-
-namespace {
-
-// Quotes one argument so that the C run-time's command-line parser gives it back unchanged.
-std::string QuoteArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
-        return argument;
-    }
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(backslashes * 2, '\\');
-    quoted.push_back('"');
-    return quoted;
-}
-
-}  // namespace
-
-std::optional<int> RunHiddenAndWait(const std::string& program,
-                                    const std::vector<std::string>& arguments) {
-    std::string commandLine = QuoteArgument(program);
-    for (const auto& argument : arguments) {
-        commandLine += ' ';
-        commandLine += QuoteArgument(argument);
-    }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    // The program is named separately, so a blank in its path cannot start another program.
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return std::nullopt;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 1;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(status);
-}
-
-#else
 
 namespace {
 
@@ -130,5 +73,3 @@ std::optional<int> RunHiddenAndWait(const std::string& program,
     // Killed by a signal: it did not finish its work.
     return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
-
-#endif

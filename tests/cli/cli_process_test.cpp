@@ -23,6 +23,11 @@ using test_support::ScratchDir;
 using test_support::WriteFileBytes;
 
 const std::filesystem::path kCli = ISP_CLI_PATH;
+#if defined(_WIN32)
+constexpr bool kOnWindows = true;
+#else
+constexpr bool kOnWindows = false;
+#endif
 const std::filesystem::path kBlink =
     std::filesystem::path(ISP_SOURCE_DIR) / "examples/blink/blink.obj";
 
@@ -242,6 +247,8 @@ TEST_F(CliProcessTest, BadFirmwareNamesTheLine) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "chip file.bin"));  // nothing was run
 }
 
+#if !defined(_WIN32)  // a console Ctrl-C cannot be sent to a child from here
+
 // Reads the last level of a wire from a VCD file.
 char LastLevel(const std::string& vcd, const std::string& wire) {
     std::istringstream in(vcd);
@@ -292,9 +299,11 @@ TEST_F(CliProcessTest, CtrlCDuringProgramCancelsAndLeavesTheChipOutOfProgramming
     EXPECT_EQ(chip.substr(0, 10), image.substr(0, 10));
     EXPECT_NE(chip.substr(0, image.size()), image);
 }
+#endif
 
 TEST_F(CliProcessTest, AProgramTraceDecodesAsTheWrittenInstructions) {
-    if (!std::filesystem::exists("/usr/bin/sigrok-cli")) {
+    // Under Wine the Linux path exists, but a Linux program cannot be started from there.
+    if (!std::filesystem::exists("/usr/bin/sigrok-cli") || kOnWindows) {
         GTEST_SKIP() << "sigrok-cli is not installed";
     }
     WriteFileBytes(dir.path() / "four.bin", std::string("\x5A\xA5\x01\x80", 4));

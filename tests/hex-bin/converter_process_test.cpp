@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "platform/file_names.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -47,39 +48,61 @@ std::vector<ProcessCase> Cases() {
     const std::string badSum = ":0100000001FE\n:0100010002FD\n" + kEof;
     const std::string cut = ":0100000001FE\n:0300\n";
     return {
-        {"IntelReplacesLongerBinary", Args{base}, Files{{"prog.obj", kIntel}, {"prog.bin", kOld}},
-         0, "", Files{{"prog.bin", kIntelImage}}},
-        {"UpperCaseObjAndBlanksInName", Args{kDir + "/blink led"}, Files{{"blink led.OBJ", srec}},
-         0, "", Files{{"blink led.bin", "\xFF\xFF\x12"}}},
-        {"LowerCaseObjWins", Args{base}, Files{{"prog.obj", kIntel}, {"prog.OBJ", kEof}}, 0, "",
+        {"IntelReplacesLongerBinary",
+         Args{base},
+         Files{{"prog.obj", kIntel}, {"prog.bin", kOld}},
+         0,
+         "",
          Files{{"prog.bin", kIntelImage}}},
-        {"BadChecksumKeepsBinary", Args{base}, Files{{"prog.obj", badSum}, {"prog.bin", kOld}}, 1,
-         "hex-bin: {dir}/prog.obj:2: bad checksum 0xFD, the record's bytes need 0xFC\n"},
-        {"TruncatedWritesNoBinary", Args{base}, Files{{"prog.OBJ", cut}}, 1,
-         "hex-bin: {dir}/prog.OBJ:2: record is cut short: 2 bytes, where even an empty record has "
-         "5\n"},
-        {"NoObjectFile", Args{base}, Files{{"prog.bin", kOld}}, 1,
-         "hex-bin: {dir}/prog.obj: no such object file (nor {dir}/prog.OBJ)\n"},
-        {"BinaryNameTakenByDirectory", Args{base},
-         Files{{"prog.obj", kIntel}, {"prog.bin", kSubdirectory}}, 1,
-         "hex-bin: {dir}/prog.bin: cannot replace it: Is a directory\n"},
-        // Written beside and renamed over: the link goes, the device is never written.
-        {"BinaryReplacedNotWrittenInPlace", Args{base},
-         Files{{"prog.obj", kIntel}, {"prog.bin", kLinkToFull}}, 0, "",
-         Files{{"prog.bin", kIntelImage}}},
-        // The exact file named, whatever its extension or a sibling in the other letter case.
-        {"ExactFileWithAnyExtension", Args{"--file", kDir + "/prog.hex"},
-         Files{{"prog.hex", kIntel}, {"prog.obj", kEof}}, 0, "", Files{{"prog.bin", kIntelImage}}},
-        {"ExactFileMissing", Args{"--file", kDir + "/prog.OBJ"}, Files{{"prog.obj", kIntel}}, 1,
-         "hex-bin: {dir}/prog.OBJ: no such object file\n"},
-        {"NoArgument", Args(), Files(), 2, kUsage},
-        {"TwoArguments", Args{base, base}, Files(), 2, kUsage},
+            {"UpperCaseObjAndBlanksInName",
+             Args{kDir + "/blink led"},
+             Files{{"blink led.OBJ", srec}},
+             0,
+             "",
+             Files{{"blink led.bin", "\xFF\xFF\x12"}}},
+            {"BadChecksumKeepsBinary", Args{base}, Files{{"prog.obj", badSum}, {"prog.bin", kOld}},
+             1, "hex-bin: {dir}/prog.obj:2: bad checksum 0xFD, the record's bytes need 0xFC\n"},
+            {"NoObjectFile", Args{base}, Files{{"prog.bin", kOld}}, 1,
+             "hex-bin: {dir}/prog.obj: no such object file (nor {dir}/prog.OBJ)\n"},
+            // The exact file named, whatever its extension or a sibling in the other letter case.
+            {"ExactFileWithAnyExtension",
+             Args{"--file", kDir + "/prog.hex"},
+             Files{{"prog.hex", kIntel}, {"prog.obj", kEof}},
+             0,
+             "",
+             Files{{"prog.bin", kIntelImage}}},
+#if !defined(_WIN32)  // names that differ only in letter case, a directory, a device link
+            {"LowerCaseObjWins",
+             Args{base},
+             Files{{"prog.obj", kIntel}, {"prog.OBJ", kEof}},
+             0,
+             "",
+             Files{{"prog.bin", kIntelImage}}},
+            {"TruncatedWritesNoBinary", Args{base}, Files{{"prog.OBJ", cut}}, 1,
+             "hex-bin: {dir}/prog.OBJ:2: record is cut short: 2 bytes, where even an empty record "
+             "has "
+             "5\n"},
+            {"ExactFileMissing", Args{"--file", kDir + "/prog.OBJ"}, Files{{"prog.obj", kIntel}}, 1,
+             "hex-bin: {dir}/prog.OBJ: no such object file\n"},
+            {"BinaryNameTakenByDirectory", Args{base},
+             Files{{"prog.obj", kIntel}, {"prog.bin", kSubdirectory}}, 1,
+             "hex-bin: {dir}/prog.bin: cannot replace it: Is a directory\n"},
+            // Written beside and renamed over: the link goes, the device is never written.
+            {"BinaryReplacedNotWrittenInPlace",
+             Args{base},
+             Files{{"prog.obj", kIntel}, {"prog.bin", kLinkToFull}},
+             0,
+             "",
+             Files{{"prog.bin", kIntelImage}}},
+#endif
+            {"NoArgument", Args(), Files(), 2, kUsage},
+            {"TwoArguments", Args{base, base}, Files(), 2, kUsage},
     };
 }
 
 std::string Expand(std::string text, const fs::path& dir) {
     for (std::size_t at; (at = text.find(kDir)) != std::string::npos;) {
-        text.replace(at, kDir.size(), dir.string());
+        text.replace(at, kDir.size(), Utf8FromPath(dir));
     }
     return text;
 }
@@ -87,10 +110,10 @@ std::string Expand(std::string text, const fs::path& dir) {
 Files Entries(const fs::path& dir) {
     Files entries;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-        entries[entry.path().filename().string()] = entry.is_symlink() ? kLinkToFull
-                                                    : entry.is_directory()
-                                                        ? kSubdirectory
-                                                        : test_support::FileBytes(entry.path());
+        entries[Utf8FromPath(entry.path().filename())] =
+            entry.is_symlink()     ? kLinkToFull
+            : entry.is_directory() ? kSubdirectory
+                                   : test_support::FileBytes(entry.path());
     }
     return entries;
 }
@@ -105,7 +128,8 @@ class ConverterProcess : public ::testing::TestWithParam<ProcessCase> {};
 TEST_P(ConverterProcess, ExitStatusMessageAndFilesLeft) {
     const ProcessCase& c = GetParam();
     test_support::ScratchDir scratch(/*blanks=*/true);
-    const fs::path dir = scratch.path() / "my firmware";
+    // Blanks and letters beyond ASCII in the folder, as users' folders have.
+    const fs::path dir = scratch.path() / PathFromUtf8("my firmwäre Ω");
     fs::create_directory(dir);
     for (const auto& [name, content] : c.before) {
         if (content == kSubdirectory) {
@@ -113,7 +137,7 @@ TEST_P(ConverterProcess, ExitStatusMessageAndFilesLeft) {
         } else if (content == kLinkToFull) {
             fs::create_symlink("/dev/full", dir / name);
         } else {
-            test_support::WriteFileBytes(dir / name, content);
+            test_support::WriteFileBytes(dir / PathFromUtf8(name), content);
         }
     }
     Args arguments;

@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <cstdlib>
+
+#include "platform/file_names.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -62,13 +64,16 @@ ChildResult RunChild(const std::filesystem::path& program,
     const std::filesystem::path errPath = captureDir / "stderr.txt";
     std::wstring line = Quoted(program.wstring());
     for (const std::string& argument : arguments) {
-        line += L" " + Quoted(std::filesystem::path(argument).wstring());
+        line += L" " + Quoted(PathFromUtf8(argument).wstring());
     }
     line += L" >" + Quoted(outPath.wstring()) + L" 2>" + Quoted(errPath.wstring());
     ChildResult result;
     result.exitStatus = _wsystem((L"\"" + line + L"\"").c_str());
-    result.out = FileBytes(outPath);
-    result.err = FileBytes(errPath);
+    // Text written to stdout and stderr ends its lines with CR LF here; compare it as text.
+    for (std::string* text : {&result.out, &result.err}) {
+        *text = FileBytes(text == &result.out ? outPath : errPath);
+        std::erase(*text, '\r');
+    }
     return result;
 }
 

@@ -6,6 +6,14 @@
 #include <random>
 #include <system_error>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// windows.h names its own ReplaceFile function with a macro.
+#undef ReplaceFile
+#endif
+
 namespace hexbin {
 namespace {
 
@@ -13,7 +21,19 @@ namespace {
 // the same base at once never write into each other's temporary file.
 std::FILE* CreateExclusive(const std::filesystem::path& path) {
 #ifdef _WIN32
-    return _wfopen(path.c_str(), L"wbx");
+    // The C run-time's fopen ignores "x": create with CREATE_NEW and wrap the handle.
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        errno = GetLastError() == ERROR_FILE_EXISTS ? EEXIST : EACCES;
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_BINARY);
+    std::FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        descriptor < 0 ? CloseHandle(handle) : _close(descriptor);
+    }
+    return file;
 #else
     return std::fopen(path.c_str(), "wbx");
 #endif
