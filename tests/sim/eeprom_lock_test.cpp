@@ -1,15 +1,11 @@
-// The data EEPROM, the lock bits and the chip's state file, through the real link in virtual time.
+// The lock modes and the data EEPROM, through the real link in virtual time.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "case_name.h"
 #include "device/programming_commands.h"
-#include "device/serial_link.h"
-#include "scratch_dir.h"
-#include "sim/flash_file.h"
 #include "sim_link_fixture.h"
 
 namespace {
@@ -59,40 +55,5 @@ INSTANTIATE_TEST_SUITE_P(Modes, LockModeTest,
                                            LockCase{"Mode3", 3, 0x3, 0x5A, 0xFF},
                                            LockCase{"Mode4", 4, 0x7, 0x5A, 0xFF}),
                          CaseName{});
-
-class EepromLinkTest : public SimLinkFixture {};
-
-TEST_F(EepromLinkTest, AnEepromWriteIsPolledUntilItsCycleEnds) {
-    linkTiming = DataSheetLinkTiming(12'000'000);
-    EnterAndEnable();
-    const std::uint64_t start = counter.Peek();
-    ASSERT_TRUE(WriteMemoryByteAndWait(Memory::kEeprom, 0x7FF, 0x80));
-    EXPECT_GE(counter.Peek() - start, sim::kWriteCycleTypicalNanoseconds);
-    EXPECT_EQ(chip->Eeprom()[0x7FF], 0x80);
-    EXPECT_TRUE(AllErased(chip->Flash()));  // A10..A8 did not land in the code memory
-    EXPECT_NO_VIOLATIONS();
-}
-
-TEST(ChipStateFileTest, KeepsEepromAndLocksAndReadsTodaysCodeOnlyFiles) {
-    const test_support::ScratchDir dir;
-    const auto path = dir.path() / "CHIP.bin";
-    sim::At89s8252 chip;
-    chip.Flash()[1] = 0x11;
-    chip.Eeprom()[0x7FF] = 0x22;
-    chip.SetLockBits(sim::kLockBit1 | sim::kLockBit2);
-    ASSERT_TRUE(sim::SaveFlashFile(chip, path.string()));
-    EXPECT_EQ(std::filesystem::file_size(path), sim::kStateFileBytes);
-    sim::At89s8252 restored;
-    ASSERT_TRUE(sim::LoadFlashFile(restored, path.string()));
-    EXPECT_EQ(restored.Flash(), chip.Flash());
-    EXPECT_EQ(restored.Eeprom(), chip.Eeprom());
-    EXPECT_EQ(restored.LockBits(), chip.LockBits());
-
-    std::filesystem::resize_file(path, sim::kCodeFlashBytes);  // a code-only file of today
-    ASSERT_TRUE(sim::LoadFlashFile(restored, path.string()));
-    EXPECT_EQ(restored.Flash(), chip.Flash());
-    EXPECT_TRUE(AllErased(restored.Eeprom()));
-    EXPECT_EQ(restored.LockBits(), 0);
-}
 
 }  // namespace
