@@ -13,9 +13,12 @@ constexpr std::uint8_t kEnableSecond = 0x53;
 constexpr std::uint8_t kEraseFirst = 0xAC;
 constexpr std::uint8_t kEraseSecondMask = 0x07;
 constexpr std::uint8_t kEraseSecondBits = 0x04;
+constexpr std::uint8_t kLockSecondBits = 0x07;  // Write Lock Bits: bits 2..0 of byte 2 all 1
 constexpr std::uint8_t kOperationMask = 0x07;
 constexpr std::uint8_t kWriteCodeOperation = 0x02;
 constexpr std::uint8_t kReadCodeOperation = 0x01;
+constexpr std::uint8_t kWriteDataOperation = 0x06;
+constexpr std::uint8_t kReadDataOperation = 0x05;
 constexpr std::uint8_t kErased = 0xFF;
 constexpr std::uint8_t kErasingAnswer = 0x00;
 
@@ -23,8 +26,21 @@ std::uint16_t CodeAddress(std::uint8_t first, std::uint8_t second) {
     return static_cast<std::uint16_t>(((first >> 3) << 8) | second);
 }
 
-bool IsReadCode(std::uint8_t first) {
-    return first != kEraseFirst && (first & kOperationMask) == kReadCodeOperation;
+// Data memory: A10..A8 in bits 5..3 of the first byte.
+std::uint16_t DataAddress(std::uint8_t first, std::uint8_t second) {
+    return static_cast<std::uint16_t>((((first >> 3) & 0x07) << 8) | second);
+}
+
+bool IsRead(std::uint8_t first) {
+    const auto op = static_cast<std::uint8_t>(first & kOperationMask);
+    return first != kEraseFirst && (op == kReadCodeOperation || op == kReadDataOperation);
+}
+
+// Lock bits programmed by byte 2 of Write Lock Bits: LB1..LB3 in bits 7..5, programmed when 0.
+std::uint8_t LockBitsSent(std::uint8_t second) {
+    return static_cast<std::uint8_t>(((second & 0x80) == 0 ? kLockBit1 : 0) |
+                                     ((second & 0x40) == 0 ? kLockBit2 : 0) |
+                                     ((second & 0x20) == 0 ? kLockBit3 : 0));
 }
 
 }  // namespace
@@ -32,6 +48,7 @@ bool IsReadCode(std::uint8_t first) {
 At89s8252::At89s8252(const ChipTiming& timing)
     : timing_(timing), limits_(ClockLimitsFor(timing.oscillatorHz)) {
     flash_.fill(kErased);
+    eeprom_.fill(kErased);
 }
 
 void At89s8252::LoadFlash(std::span<const std::uint8_t> image) {
@@ -158,16 +175,19 @@ void At89s8252::OnFallingEdge(std::uint64_t timeNs) {
 }
 
 void At89s8252::OnByteComplete(std::uint64_t timeNs) {
-    if (byteIndex_ == 2 && enabled_ && IsReadCode(frame_[0])) {
-        const std::uint16_t address = CodeAddress(frame_[0], frame_[1]);
+    if (byteIndex_ == 2 && enabled_ && IsRead(frame_[0])) {
+        const bool code = (frame_[0] & kOperationMask) == kReadCodeOperation;
         // While the chip erases every read answers 0x00; while a byte is being written every
         // read answers with that byte's complement (data polling). Both are how a programmer
         // learns that the cycle has ended, so neither is a violation.
         if (Busy(timeNs)) {
             outputByte_ = busyWith_ == BusyWith::kErase ? kErasingAnswer
                                                         : static_cast<std::uint8_t>(~writeValue_);
+        } else if (code && (lockBits_ & kLockBit2) != 0) {
+            outputByte_ = kLockedReadAnswer;
         } else {
-            outputByte_ = flash_[address];
+            outputByte_ = code ? flash_[CodeAddress(frame_[0], frame_[1])]
+                               : eeprom_[DataAddress(frame_[0], frame_[1])];
         }
         outputArmed_ = true;
     }
@@ -176,6 +196,18 @@ void At89s8252::OnByteComplete(std::uint64_t timeNs) {
         byteIndex_ = 0;
         outputArmed_ = false;
     }
+}
+
+bool At89s8252::RefusedWhileBusy(std::uint64_t timeNs, ViolationKind kind, const char* what) {
+    if (!Busy(timeNs)) {
+        return false;
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "%s ignored: busy until %llu ns", what,
+                  static_cast<unsigned long long>(busyUntilNs_));
+    Record(timeNs, kind, text);
+    ++counts_.ignored;
+    return true;
 }
 
 void At89s8252::Execute(std::uint64_t timeNs) {
@@ -192,38 +224,49 @@ void At89s8252::Execute(std::uint64_t timeNs) {
         return;
     }
     if (first == kEraseFirst) {
-        if ((second & kEraseSecondMask) != kEraseSecondBits) {
+        const auto low = static_cast<std::uint8_t>(second & kEraseSecondMask);
+        if (low == kEraseSecondBits) {
+            if (!RefusedWhileBusy(timeNs, ViolationKind::kEraseWhileBusy, "Chip Erase")) {
+                StartErase(timeNs);
+                ++counts_.obeyed;
+            }
+        } else if (low == kLockSecondBits) {
+            if (!RefusedWhileBusy(timeNs, ViolationKind::kWriteWhileBusy, "Write Lock Bits")) {
+                lockBits_ |= LockBitsSent(second);
+                ++counts_.obeyed;
+            }
+        } else {
             ++counts_.ignored;
-            return;
         }
-        if (Busy(timeNs)) {
-            char text[96];
-            std::snprintf(text, sizeof text, "Chip Erase ignored: busy until %llu ns",
-                          static_cast<unsigned long long>(busyUntilNs_));
-            Record(timeNs, ViolationKind::kEraseWhileBusy, text);
-            ++counts_.ignored;
-            return;
-        }
-        StartErase(timeNs);
-        ++counts_.obeyed;
         return;
     }
-    const std::uint16_t address = CodeAddress(first, second);
+    char what[40];
     switch (first & kOperationMask) {
-        case kWriteCodeOperation:
-            if (Busy(timeNs)) {
-                char text[96];
-                std::snprintf(text, sizeof text, "Write Code 0x%04X ignored: busy until %llu ns",
-                              static_cast<unsigned>(address),
-                              static_cast<unsigned long long>(busyUntilNs_));
-                Record(timeNs, ViolationKind::kWriteWhileBusy, text);
+        case kWriteCodeOperation: {
+            const std::uint16_t address = CodeAddress(first, second);
+            std::snprintf(what, sizeof what, "Write Code 0x%04X", static_cast<unsigned>(address));
+            if (RefusedWhileBusy(timeNs, ViolationKind::kWriteWhileBusy, what)) {
+                return;
+            }
+            if ((lockBits_ & kLockBit1) != 0) {
                 ++counts_.ignored;
                 return;
             }
-            StartWrite(address, frame_[2], timeNs);
+            StartWrite(&flash_[address], Stored(address, frame_[2], true), timeNs);
             ++counts_.obeyed;
             return;
+        }
+        case kWriteDataOperation: {
+            const std::uint16_t address = DataAddress(first, second);
+            std::snprintf(what, sizeof what, "Write Data 0x%03X", static_cast<unsigned>(address));
+            if (!RefusedWhileBusy(timeNs, ViolationKind::kWriteWhileBusy, what)) {
+                StartWrite(&eeprom_[address], frame_[2], timeNs);
+                ++counts_.obeyed;
+            }
+            return;
+        }
         case kReadCodeOperation:
+        case kReadDataOperation:
             if (outputArmed_) {
                 ++counts_.obeyed;
             } else {
@@ -231,16 +274,15 @@ void At89s8252::Execute(std::uint64_t timeNs) {
             }
             return;
         default:
-            // Data memory and lock bits are not modelled; the program never sends them.
             ++counts_.ignored;
             return;
     }
 }
 
 void At89s8252::StartErase(std::uint64_t timeNs) {
-    for (std::size_t a = 0; a < flash_.size(); ++a) {
-        flash_[a] = kErased;
-    }
+    flash_.fill(kErased);
+    eeprom_.fill(kErased);
+    lockBits_ = 0;
     for (const CellFault& fault : cellFaults_) {
         flash_[fault.address] = Stored(fault.address, kErased, false);
     }
@@ -248,10 +290,11 @@ void At89s8252::StartErase(std::uint64_t timeNs) {
     busyUntilNs_ = timeNs + timing_.chipEraseNanoseconds;
 }
 
-void At89s8252::StartWrite(std::uint16_t address, std::uint8_t value, std::uint64_t timeNs) {
-    // In serial mode the write cycle erases the location first, so the byte is replaced outright.
-    flash_[address] = Stored(address, value, true);
-    writeValue_ = value;
+void At89s8252::StartWrite(std::uint8_t* cell, std::uint8_t value, std::uint64_t timeNs) {
+    // In serial mode the write cycle erases the location first, so the byte is replaced outright;
+    // the complement of what was sent answers reads until the cycle ends.
+    *cell = value;
+    writeValue_ = frame_[2];
     busyWith_ = BusyWith::kWrite;
     busyUntilNs_ = timeNs + timing_.writeCycleNanoseconds;
 }

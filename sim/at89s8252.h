@@ -14,6 +14,27 @@ namespace sim {
 
 inline constexpr std::size_t kCodeFlashBytes = 8192;
 using CodeFlash = std::array<std::uint8_t, kCodeFlashBytes>;
+// The data EEPROM: 2048 bytes at 0x000..0x7FF, reached with its own read and write instructions.
+inline constexpr std::size_t kDataEepromBytes = 2048;
+using DataEeprom = std::array<std::uint8_t, kDataEepromBytes>;
+
+// Lock bits, as a mask of the programmed ones. Write Lock Bits (AC, byte 2 with LB1 in bit 7, LB2
+// in bit 6, LB3 in bit 5, each sent as 0 to program it) only ever programs bits; a chip erase
+// clears them all. Mode 2 = LB1, mode 3 = LB1 + LB2, mode 4 = all three.
+inline constexpr std::uint8_t kLockBit1 = 0x01;  // further code-flash programming disabled
+inline constexpr std::uint8_t kLockBit2 = 0x02;  // reading the code flash back disabled
+inline constexpr std::uint8_t kLockBit3 = 0x04;  // external execution disabled: no serial effect
+inline constexpr std::uint8_t kAllLockBits = kLockBit1 | kLockBit2 | kLockBit3;
+
+// Where the data sheet is silent, this model decides:
+// - A code read while LB2 is programmed answers this instead of the byte (what erased flash
+//   reads), so a locked chip reads back as empty.
+inline constexpr std::uint8_t kLockedReadAnswer = 0xFF;
+// - The lock bits protect the code flash only: the data EEPROM stays readable and writable in
+//   every mode (firmware keeps its own settings there, and a line may write a serial number
+//   after locking). A blocked code write is ignored; it starts no write cycle.
+// - Write Lock Bits takes effect at once and starts no self-timed cycle; sent while a write or
+//   erase runs it is ignored, like a byte write.
 
 enum class ViolationKind : std::uint8_t {
     kSckHighTooShort,
@@ -63,6 +84,12 @@ public:
     CodeFlash& Flash() { return flash_; }
     // Copies `image` to the start of code memory; the rest is erased (FF).
     void LoadFlash(std::span<const std::uint8_t> image);
+    // The data EEPROM, likewise (a write in progress already shows its new value).
+    const DataEeprom& Eeprom() const { return eeprom_; }
+    DataEeprom& Eeprom() { return eeprom_; }
+    // Programmed lock bits (kLockBit1 ...); set directly to model a chip locked before.
+    std::uint8_t LockBits() const { return lockBits_; }
+    void SetLockBits(std::uint8_t programmed) { lockBits_ = programmed & kAllLockBits; }
 
     void SetOscillatorHz(std::uint64_t hz);
     void SetWriteCycleNanoseconds(std::uint64_t ns) { timing_.writeCycleNanoseconds = ns; }
@@ -102,7 +129,8 @@ private:
     void OnByteComplete(std::uint64_t timeNs);
     void Execute(std::uint64_t timeNs);
     void StartErase(std::uint64_t timeNs);
-    void StartWrite(std::uint16_t address, std::uint8_t value, std::uint64_t timeNs);
+    bool RefusedWhileBusy(std::uint64_t timeNs, ViolationKind kind, const char* what);
+    void StartWrite(std::uint8_t* cell, std::uint8_t value, std::uint64_t timeNs);
     std::uint8_t Stored(std::uint16_t address, std::uint8_t value, bool isWrite) const;
     void CheckAtLeast(std::uint64_t actualNs, std::uint64_t minimumNs, std::uint64_t timeNs,
                       ViolationKind kind);
@@ -112,6 +140,8 @@ private:
     ChipTiming timing_;
     ClockLimitsNanoseconds limits_;
     CodeFlash flash_;
+    DataEeprom eeprom_;
+    std::uint8_t lockBits_ = 0;
     std::vector<CellFault> cellFaults_;
     MisoFault misoFault_ = MisoFault::kNone;
 

@@ -1,5 +1,6 @@
 #include "sim/flash_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -26,16 +27,24 @@ bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why) {
         return false;
     }
     std::vector<char> bytes;
-    bytes.reserve(kCodeFlashBytes + 1);
+    bytes.reserve(kStateFileBytes + 1);
     char c = 0;
-    while (bytes.size() <= kCodeFlashBytes && file.get(c)) {
+    while (bytes.size() <= kStateFileBytes && file.get(c)) {
         bytes.push_back(c);
     }
     if (file.bad()) {
         Explain(why, "cannot read " + path);
         return false;
     }
-    if (bytes.size() > kCodeFlashBytes) {
+    const std::string trailer(
+        bytes.begin() +
+            static_cast<std::ptrdiff_t>(std::min(bytes.size(), kCodeFlashBytes + kDataEepromBytes)),
+        bytes.end());
+    const bool stateFile =
+        bytes.size() == kStateFileBytes &&
+        trailer.compare(0, sizeof kStateFileMagic - 1, kStateFileMagic) == 0 &&
+        static_cast<unsigned char>(trailer[sizeof kStateFileMagic - 1]) == kStateFileVersion;
+    if (bytes.size() > kCodeFlashBytes && !stateFile) {
         Explain(why, path + " holds more than 8192 bytes");
         return false;
     }
@@ -43,12 +52,21 @@ bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         image[i] = static_cast<std::uint8_t>(bytes[i]);
     }
-    chip.LoadFlash(image);
+    chip.LoadFlash(std::span(image).first(std::min(image.size(), kCodeFlashBytes)));
+    chip.Eeprom().fill(0xFF);
+    chip.SetLockBits(0);
+    if (stateFile) {
+        std::copy_n(image.begin() + kCodeFlashBytes, kDataEepromBytes, chip.Eeprom().begin());
+        chip.SetLockBits(image.back());
+    }
     return true;
 }
 
 bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* why) {
     const std::string temporary = path + ".tmp";
+    const bool codeOnly =
+        chip.LockBits() == 0 && std::all_of(chip.Eeprom().begin(), chip.Eeprom().end(),
+                                            [](std::uint8_t b) { return b == 0xFF; });
     {
         std::ofstream file(PathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
         if (!file.is_open()) {
@@ -57,6 +75,14 @@ bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* 
         }
         for (const std::uint8_t byte : chip.Flash()) {
             file.put(static_cast<char>(byte));
+        }
+        if (!codeOnly) {
+            for (const std::uint8_t byte : chip.Eeprom()) {
+                file.put(static_cast<char>(byte));
+            }
+            file << kStateFileMagic;
+            file.put(static_cast<char>(kStateFileVersion));
+            file.put(static_cast<char>(chip.LockBits()));
         }
         file.close();
         if (file.fail()) {

@@ -3,19 +3,23 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 #include "device/timing.h"
 
 const char* const kCliUsage =
     "usage: isp8252-cli [--sim=CHIP.bin] [--trace=FILE.vcd] [--osc=FREQ] [--sim-osc=FREQ] "
-    "COMMAND\n"
+    "[--memory=code|eeprom] COMMAND\n"
     "commands:\n"
-    "  erase           erase the chip's code flash\n"
+    "  erase           erase the chip: code flash, data EEPROM and lock bits\n"
     "  program FILE    write FILE into the chip, then verify it\n"
     "  read OUT.bin    read the chip (up to its first run of 52 equal bytes) into OUT.bin;\n"
     "                  with --full, all 8192 bytes\n"
     "  verify FILE     compare the chip with FILE without writing\n"
     "  dump            list the chip's contents as address/value lines\n"
+    "  lock MODE       program the lock bits: 2 no more code writes, 3 and 4 also no read-back\n"
+    "--memory=eeprom points program, read, verify and dump at the 2048-byte data EEPROM\n"
+    "(reads then cover all of it).\n"
     "FILE is a raw binary when its name ends in .bin, else Intel HEX or Motorola S-records.\n"
     "--help lists every option.\n";
 
@@ -30,7 +34,7 @@ struct CommandSpec {
 constexpr CommandSpec kCommands[] = {
     {"erase", CliCommand::kErase, false}, {"program", CliCommand::kProgram, true},
     {"read", CliCommand::kRead, true},    {"verify", CliCommand::kVerify, true},
-    {"dump", CliCommand::kDump, false},
+    {"dump", CliCommand::kDump, false},   {"lock", CliCommand::kLock, true},
 };
 
 // Every option, on `app`, with its value landing in the strings below.
@@ -40,6 +44,7 @@ struct OptionValues {
     std::string trace;
     std::string osc;
     std::string simOsc;
+    std::string memory;
     bool full = false;
 };
 
@@ -61,8 +66,13 @@ void DescribeOptions(CLI::App& app, OptionValues& values) {
                    "its timing ends with exit status 4")
         ->type_name("FREQ");
     app.add_flag("--full", values.full, "read: all 8192 bytes, without the end-of-data stop");
+    app.add_option("--memory", values.memory,
+                   "program, read, verify, dump: the code flash (default) or the 2048-byte data "
+                   "EEPROM, whose files must lie below address 0x800 and whose reads cover all "
+                   "of it")
+        ->type_name("code|eeprom");
     app.add_option("command", values.words,
-                   "erase | program FILE | read OUT.bin | verify FILE | dump")
+                   "erase | program FILE | read OUT.bin | verify FILE | dump | lock 2|3|4")
         ->type_name("COMMAND [FILE]");
     app.allow_extras();
     app.footer(
@@ -115,8 +125,8 @@ std::optional<std::uint64_t> ParseFrequencyHz(const std::string& text) {
 
 std::string CliHelp() {
     CLI::App app(
-        "isp8252-cli: programs an AT89S8252's code flash through the parallel-port "
-        "cable, or a simulated chip.",
+        "isp8252-cli: programs an AT89S8252's code flash and data EEPROM, and sets its lock "
+        "bits, through the parallel-port cable or on a simulated chip.",
         "isp8252-cli");
     OptionValues values;
     DescribeOptions(app, values);
@@ -136,7 +146,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     };
     for (const Valued& option :
          {Valued{"--sim=", "a file name"}, Valued{"--trace=", "a file name"},
-          Valued{"--osc=", "a frequency"}, Valued{"--sim-osc=", "a frequency"}}) {
+          Valued{"--osc=", "a frequency"}, Valued{"--sim-osc=", "a frequency"},
+          Valued{"--memory=", "code or eeprom"}}) {
         if (std::find(arguments.begin(), arguments.end(), option.empty) != arguments.end()) {
             *error = std::string(option.empty) + " needs " + option.what;
             return std::nullopt;
@@ -167,10 +178,27 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         *error = "unknown command " + words[0];
         return std::nullopt;
     }
+    const bool lock = spec->command == CliCommand::kLock;
     const std::size_t expected = spec->takesFile ? 2 : 1;
+    if (lock && (words.size() != expected || LockBitsByte(std::atoi(words[1].c_str())) < 0 ||
+                 words[1].size() != 1)) {
+        *error = "lock takes a mode: 2, 3 or 4";
+        return std::nullopt;
+    }
     if (words.size() != expected) {
         *error = std::string(spec->name) + (spec->takesFile ? " takes one file" : " takes no file");
         return std::nullopt;
+    }
+    if (app.count("--memory") > 0) {
+        if (values.memory != "code" && values.memory != "eeprom") {
+            *error = "--memory: " + values.memory + " is neither code nor eeprom";
+            return std::nullopt;
+        }
+        if (spec->command == CliCommand::kErase || lock) {
+            *error = "--memory goes with program, read, verify and dump only";
+            return std::nullopt;
+        }
+        options.memory = values.memory == "code" ? Memory::kCode : Memory::kEeprom;
     }
     if (app.count("--trace") > 0 && app.count("--sim") == 0) {
         *error = "--trace needs --sim: only the simulated chip's pins can be traced";
@@ -205,6 +233,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     options.command = spec->command;
     if (spec->takesFile) {
         options.file = words[1];
+    }
+    if (lock) {
+        options.lockMode = std::atoi(words[1].c_str());
     }
     return options;
 }

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "device/programming_commands.h"
+
 // isp8252-cli [OPTIONS] COMMAND [FILE]
-enum class CliCommand { kErase, kProgram, kRead, kVerify, kDump };
+enum class CliCommand { kErase, kProgram, kRead, kVerify, kDump, kLock };
 
 struct CliOptions {
     std::optional<std::string> simulatedChip;  // --sim: flash kept in this file between runs
@@ -16,9 +18,11 @@ struct CliOptions {
     std::optional<std::uint64_t> oscillatorHz;
     std::uint64_t simulatedOscillatorHz = 12'000'000;  // --sim-osc: the simulated chip's crystal
     bool fullRead = false;                             // read --full: all 8192 bytes
-    bool help = false;                                 // --help: print the help, run nothing
+    Memory memory = Memory::kCode;  // --memory: what program, read, verify and dump work on
+    int lockMode = 0;               // lock: protection mode 2, 3 or 4
+    bool help = false;              // --help: print the help, run nothing
     CliCommand command = CliCommand::kErase;
-    std::string file;  // program/verify: the image; read: the output
+    std::string file;  // program/verify: the image; read: the output; lock: the mode
 };
 
 // The options, or nothing with `error` saying what is wrong.

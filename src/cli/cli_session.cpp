@@ -12,10 +12,12 @@
 #include "cli/terminal_view.h"
 #include "device/cycle_timer.h"
 #include "device/port_access.h"
+#include "device/programming_commands.h"
 #include "device/quick_calibration.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
 #include "files/raw_image.h"
+#include "operations/device_session.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"
 #include "platform/counter_source.h"
@@ -41,30 +43,61 @@ struct SimulatedChip {
     std::optional<sim::VcdTrace> trace;
 };
 
-int FinishProgramOrVerify(const TerminalView& view, std::FILE* out) {
+int FinishProgramOrVerify(const TerminalView& view, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "%s\n", view.Outcome().c_str());
     if (imageStore.IsCancelRequested()) {
         return kExitCancelled;
+    }
+    // A locked chip ignores code writes, and there is no instruction to ask it whether it is.
+    if (view.Outcome() == "WRITE FAILED!") {
+        std::fprintf(err,
+                     "the chip may be locked: only `erase` clears the lock bits (and the "
+                     "whole chip)\n");
     }
     const bool good = view.Outcome() == "WRITE SUCCESSFUL!" || view.Outcome() == "SAME";
     return good ? kExitSuccess : kExitDifferent;
 }
 
+// What each protection mode does, as `lock` reports it.
+const char* LockModeEffect(int mode) {
+    switch (mode) {
+        case 2:
+            return "further programming of the code flash disabled";
+        case 3:
+            return "further programming of the code flash and reading it back disabled";
+        default:
+            return "code flash programming and read-back disabled, and execution from external "
+                   "memory";
+    }
+}
+
+int Lock(int mode, std::FILE* out) {
+    StartDeviceSession();
+    WriteLockBits(mode);
+    SetProgrammingMode(0);
+    imageStore.SetBusy(false);
+    std::fprintf(out,
+                 "LOCK MODE %d SENT: %s\n"
+                 "Only a chip erase (isp8252-cli erase) clears the lock bits.\n"
+                 "The lock bits cannot be read back serially: not verified.\n",
+                 mode, LockModeEffect(mode));
+    return kExitSuccess;
+}
+
 // program with --osc: only the bytes that differ are written, each polled; stderr ends with what
 // was done and how long it took.
-int ProgramChangedBytes(TerminalView& view, std::FILE* out, std::FILE* err) {
+int ProgramChangedBytes(TerminalView& view, std::FILE* out, std::FILE* err, Memory memory) {
     const std::uint64_t startNs = MonotonicNanoseconds();
     ProgramTally tally;
-    ProgramChangedThreadProc(view, tally);
+    ProgramChangedThreadProc(view, tally, memory);
     view.SetCloseLabel();
-    const int status = FinishProgramOrVerify(view, out);
-    if (status == kExitCancelled) {
-        return status;
-    }
-    if (tally.failedAddress >= 0) {
+    if (tally.failedAddress >= 0 && !imageStore.IsCancelRequested()) {
         std::fprintf(err, "address 0x%04X did not read back true within %lld ms\n",
                      static_cast<unsigned>(tally.failedAddress),
                      static_cast<long long>(kWritePollLimitMicroseconds / 1000));
+    }
+    const int status = FinishProgramOrVerify(view, out, err);
+    if (status == kExitCancelled || tally.failedAddress >= 0) {
         return status;
     }
     const double seconds = static_cast<double>(MonotonicNanoseconds() - startNs) / 1e9;
@@ -87,16 +120,21 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
         case CliCommand::kProgram:
         case CliCommand::kVerify: {
             if (options.command == CliCommand::kProgram && options.oscillatorHz) {
-                return ProgramChangedBytes(view, out, err);
+                return ProgramChangedBytes(view, out, err, options.memory);
             }
-            options.command == CliCommand::kProgram ? ProgramThreadProc(view)
-                                                    : VerifyThreadProc(view);
+            options.command == CliCommand::kProgram ? ProgramThreadProc(view, options.memory)
+                                                    : VerifyThreadProc(view, options.memory);
             view.SetCloseLabel();
-            return FinishProgramOrVerify(view, out);
+            return FinishProgramOrVerify(view, out, err);
         }
+        case CliCommand::kLock:
+            return Lock(options.lockMode, out);
         case CliCommand::kRead:
         case CliCommand::kDump: {
-            options.fullRead ? ReadFullThreadProc(view) : ReadThreadProc(view);
+            // The EEPROM has no end-of-data convention: a read covers all of it.
+            options.fullRead || options.memory == Memory::kEeprom
+                ? ReadFullThreadProc(view, options.memory)
+                : ReadThreadProc(view);
             view.SetCloseLabel();
             if (imageStore.deviceImageValid == 0) {
                 std::fprintf(out, "%s\n", view.Outcome().c_str());
@@ -125,7 +163,7 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
 int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, bool interactive) {
     if (options.command == CliCommand::kProgram || options.command == CliCommand::kVerify) {
         std::string detail;
-        const std::string message = LoadImageInput(options.file, &detail);
+        const std::string message = LoadImageInput(options.file, &detail, options.memory);
         if (!message.empty()) {
             return Fail(err, message.c_str(), detail);
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,13 +22,29 @@ bool NamesRawBinary(const std::string& path) {
     return ending == ".bin";
 }
 
-std::string LoadImageInput(const std::string& path, std::string* detail) {
+namespace {
+
+std::string BeyondEeprom(std::uint64_t address) {
+    char text[80];
+    std::snprintf(text, sizeof text, "data at address 0x%04llX lies beyond the %d-byte EEPROM",
+                  static_cast<unsigned long long>(address), kEepromBytes);
+    return text;
+}
+
+}  // namespace
+
+std::string LoadImageInput(const std::string& path, std::string* detail, Memory memory) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(PathFromUtf8(path), error)) {
         *detail = path;
         return "FILE DOES NOT EXIST";
     }
+    const auto capacity = static_cast<std::size_t>(MemoryBytes(memory));
     if (NamesRawBinary(path)) {
+        if (memory == Memory::kEeprom && std::filesystem::file_size(path, error) > capacity) {
+            *detail = path + ": " + BeyondEeprom(capacity);
+            return "COULD NOT READ FILE";
+        }
         if (!LoadRawFileImage(path.c_str())) {
             *detail = path;
             return "COULD NOT READ FILE";
@@ -42,9 +59,12 @@ std::string LoadImageInput(const std::string& path, std::string* detail) {
         *detail = path;
         return "COULD NOT READ FILE";
     }
-    const firmware::ParseResult parsed = firmware::ParseFirmware(text.str());
+    const firmware::ParseResult parsed = firmware::ParseFirmware(text.str(), capacity);
     if (!parsed.ok()) {
-        *detail = path + ":" + std::to_string(parsed.error->line) + ": " + parsed.error->message;
+        const bool beyondEeprom =
+            memory == Memory::kEeprom && parsed.error->kind == firmware::ErrorKind::kOutOfRange;
+        *detail = path + ":" + std::to_string(parsed.error->line) + ": " +
+                  (beyondEeprom ? BeyondEeprom(parsed.error->address) : parsed.error->message);
         return "COULD NOT READ FILE";
     }
     imageStore.fileByteCount = static_cast<std::int32_t>(parsed.image.size());

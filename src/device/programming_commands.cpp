@@ -16,8 +16,18 @@ void ChipErase() {
     SendByte(0x00);
 }
 
-void WriteCodeByte(std::int32_t address, std::int32_t value) {
-    SendByte(CodeInstructionHigh(address, kWriteCodeOp));
+namespace {
+
+std::int32_t InstructionHigh(Memory memory, std::int32_t address, bool write) {
+    return memory == Memory::kCode
+               ? CodeInstructionHigh(address, write ? kWriteCodeOp : kReadCodeOp)
+               : DataInstructionHigh(address, write ? kWriteDataOp : kReadDataOp);
+}
+
+}  // namespace
+
+void WriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value) {
+    SendByte(InstructionHigh(memory, address, true));
     SendByte(CodeInstructionLow(address));
     SendByte(value & 0xFF);
     // The window's pause outlasts the self-timed write cycle; data-sheet timing polls instead.
@@ -26,8 +36,8 @@ void WriteCodeByte(std::int32_t address, std::int32_t value) {
     }
 }
 
-std::int32_t ReadCodeByte(std::int32_t address) {
-    SendByte(CodeInstructionHigh(address, kReadCodeOp));
+std::int32_t ReadMemoryByte(Memory memory, std::int32_t address) {
+    SendByte(InstructionHigh(memory, address, false));
     SendByte(CodeInstructionLow(address));
     const std::int32_t value = ReceiveByte();
     if (linkTiming.codeBytePauseMicroseconds > 0) {
@@ -36,19 +46,27 @@ std::int32_t ReadCodeByte(std::int32_t address) {
     return value;
 }
 
+void WriteLockBits(int mode) {
+    SendByte(0xAC);
+    SendByte(LockBitsByte(mode) & 0xFF);
+    SendByte(0x00);
+    cycleTimer->DelayMicroseconds(kCodeBytePauseMicroseconds);
+}
+
 namespace {
 
 // Reads `address` until it answers `wanted`. Gives up only when a read that began
 // `limitMicroseconds` or more after the first one still does not: a thread that loses the
 // processor in the middle of a read has not given the chip less time.
-bool PollUntil(std::int32_t address, std::int32_t wanted, std::int64_t limitMicroseconds) {
+bool PollUntil(Memory memory, std::int32_t address, std::int32_t wanted,
+               std::int64_t limitMicroseconds) {
     cycleTimer->ReadCounter();
     const std::uint64_t begin = cycleTimer->now;
     for (;;) {
         cycleTimer->ReadCounter();
         const bool late =
             cycleTimer->MicrosecondsSince(begin) >= static_cast<std::uint64_t>(limitMicroseconds);
-        if (ReadCodeByte(address) == wanted) {
+        if (ReadMemoryByte(memory, address) == wanted) {
             return true;
         }
         if (late) {
@@ -61,13 +79,15 @@ constexpr std::int32_t kErasedByte = 0xFF;
 
 }  // namespace
 
-bool WriteCodeByteAndWait(std::int32_t address, std::int32_t value) {
-    WriteCodeByte(address, value);
+bool WriteMemoryByteAndWait(Memory memory, std::int32_t address, std::int32_t value) {
+    WriteMemoryByte(memory, address, value);
     // While the cycle runs a read answers the complement of the byte's top bit: the byte reads
     // true only once it is written.
-    return !linkTiming.pollsWrites || PollUntil(address, value & 0xFF, kWritePollLimitMicroseconds);
+    return !linkTiming.pollsWrites ||
+           PollUntil(memory, address, value & 0xFF, kWritePollLimitMicroseconds);
 }
 
 bool WaitForChipErase() {
-    return !linkTiming.pollsWrites || PollUntil(0, kErasedByte, kChipEraseLimitMicroseconds);
+    return !linkTiming.pollsWrites ||
+           PollUntil(Memory::kCode, 0, kErasedByte, kChipEraseLimitMicroseconds);
 }

@@ -4,9 +4,9 @@
 #include "app/image_store.h"
 #include "app/main_window_view.h"
 #include "app/resource_ids.h"
-#include "operations/device_gate.h"
 #include "device/port_access.h"
 #include "framework/message_box_types.h"
+#include "operations/device_gate.h"
 #include "operations/workers.h"
 
 void OnRead(MainWindowView& window) {

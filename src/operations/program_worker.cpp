@@ -15,11 +15,11 @@ int PassProgress(int done, int total) {
 
 // Reads back addresses 0 .. count - 1 into the device image, before each byte testing for a
 // cancel; then compares every entry, with no early exit.
-bool VerifyPass(OperationView& dialog, int count) {
+bool VerifyPass(OperationView& dialog, int count, Memory memory) {
     const std::int32_t* const file = imageStore.FileImage;
     std::int32_t* const device = imageStore.DeviceImage;
     for (int j = 0; j < count && !imageStore.IsCancelRequested();) {
-        device[j] = ReadCodeByte(j);
+        device[j] = ReadMemoryByte(memory, j);
         ++j;
         dialog.SetProgressPosition(PassProgress(j, count));
     }
@@ -48,7 +48,7 @@ void FinishRun(OperationView& dialog, const char* outcome) {
 
 }  // namespace
 
-int ProgramThreadProc(OperationView& dialog) {
+int ProgramThreadProc(OperationView& dialog, Memory memory) {
     StartDeviceSession();
     dialog.SetStatusText("PROGRAMMING DEVICE");
 
@@ -56,27 +56,27 @@ int ProgramThreadProc(OperationView& dialog) {
     // Every byte is written, 0xFF included: a location is erased by its own write cycle, so a
     // chip that was not erased first still ends up holding the image.
     for (int i = 0; i < count && !imageStore.IsCancelRequested();) {
-        WriteCodeByte(i, imageStore.FileImage[i]);
+        WriteMemoryByte(memory, i, imageStore.FileImage[i]);
         ++i;
         dialog.SetProgressPosition(PassProgress(i, count));
     }
 
     dialog.SetStatusText("VERIFYING DEVICE");
-    const bool match = VerifyPass(dialog, count);
+    const bool match = VerifyPass(dialog, count, memory);
     FinishRun(dialog, match ? "WRITE SUCCESSFUL!" : "WRITE FAILED!");
     return 0;
 }
 
-int ProgramChangedThreadProc(OperationView& dialog, ProgramTally& tally) {
+int ProgramChangedThreadProc(OperationView& dialog, ProgramTally& tally, Memory memory) {
     StartDeviceSession();
     dialog.SetStatusText("PROGRAMMING DEVICE");
 
     const int count = imageStore.fileByteCount;
     for (int i = 0; i < count && !imageStore.IsCancelRequested();) {
         const std::int32_t wanted = imageStore.FileImage[i] & 0xFF;
-        if (ReadCodeByte(i) == wanted) {
+        if (ReadMemoryByte(memory, i) == wanted) {
             ++tally.alreadyEqual;
-        } else if (WriteCodeByteAndWait(i, wanted)) {
+        } else if (WriteMemoryByteAndWait(memory, i, wanted)) {
             ++tally.written;
         } else {
             tally.failedAddress = i;
@@ -88,15 +88,15 @@ int ProgramChangedThreadProc(OperationView& dialog, ProgramTally& tally) {
     }
 
     dialog.SetStatusText("VERIFYING DEVICE");
-    tally.verified = VerifyPass(dialog, count);
+    tally.verified = VerifyPass(dialog, count, memory);
     FinishRun(dialog, tally.verified ? "WRITE SUCCESSFUL!" : "WRITE FAILED!");
     return 0;
 }
 
-int VerifyThreadProc(OperationView& dialog) {
+int VerifyThreadProc(OperationView& dialog, Memory memory) {
     StartDeviceSession();
     dialog.SetStatusText("VERIFYING DEVICE");
-    const bool match = VerifyPass(dialog, imageStore.fileByteCount);
+    const bool match = VerifyPass(dialog, imageStore.fileByteCount, memory);
     FinishRun(dialog, match ? "SAME" : "DIFFERENT");
     return 0;
 }

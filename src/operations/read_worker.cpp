@@ -8,7 +8,8 @@
 
 namespace {
 
-int ReadDevice(OperationView& dialog, bool stopAtEndOfData) {
+int ReadDevice(OperationView& dialog, bool stopAtEndOfData, Memory memory) {
+    const int size = MemoryBytes(memory);
     StartDeviceSession();
     dialog.SetStatusText("READING DEVICE");
 
@@ -19,9 +20,9 @@ int ReadDevice(OperationView& dialog, bool stopAtEndOfData) {
         if (imageStore.IsCancelRequested()) {
             break;
         }
-        image[i] = ReadCodeByte(i);
-        // Sent before i advances, so a full read leaves the bar at 99.
-        dialog.SetProgressPosition(static_cast<int>(i * 0.0001220703125 * 100));
+        image[i] = ReadMemoryByte(memory, i);
+        // Sent before i advances, so a full read leaves the bar at 99 (1 / 8192 is exact).
+        dialog.SetProgressPosition(static_cast<int>(i * (1.0 / size) * 100));
         // 52 equal bytes (a byte and 51 repeats) end the read: erased flash, or the padding after
         // a program. The count stops where that run starts; the run itself stays in the image.
         run = (i > 0 && image[i] == image[i - 1]) ? run + 1 : 0;
@@ -31,7 +32,7 @@ int ReadDevice(OperationView& dialog, bool stopAtEndOfData) {
             break;
         }
         ++i;
-        if (i > kImageSize - 1) {
+        if (i > size - 1) {
             break;
         }
     }
@@ -55,9 +56,9 @@ int ReadDevice(OperationView& dialog, bool stopAtEndOfData) {
 }  // namespace
 
 int ReadThreadProc(OperationView& dialog) {
-    return ReadDevice(dialog, true);
+    return ReadDevice(dialog, true, Memory::kCode);
 }
 
-int ReadFullThreadProc(OperationView& dialog) {
-    return ReadDevice(dialog, false);
+int ReadFullThreadProc(OperationView& dialog, Memory memory) {
+    return ReadDevice(dialog, false, memory);
 }

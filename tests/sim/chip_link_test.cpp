@@ -250,8 +250,9 @@ TEST_F(ChipLinkTest, AddressesDecodeFromBothInstructionBytes) {
 
 TEST_F(ChipLinkTest, UnknownInstructionIsIgnored) {
     EnterAndEnable();
-    // Data-memory write (xxxxx110) and an AC frame that is neither enable nor erase.
-    SendByte(0x06);
+    // An operation no instruction has (xxxxx011) and an AC frame that is neither enable, erase
+    // nor lock bits.
+    SendByte(0x03);
     SendByte(0x10);
     SendByte(0x00);
     SendByte(0xAC);

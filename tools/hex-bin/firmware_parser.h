@@ -33,7 +33,8 @@ enum class ErrorKind {
 struct ParseError {
     std::size_t line = 0;  // 1-based line of the text the error was found on
     ErrorKind kind = ErrorKind::kBadSyntax;
-    std::string message;  // one sentence for the user, without the line number
+    std::string message;        // one sentence for the user, without the line number
+    std::uint64_t address = 0;  // kOutOfRange: the first address outside the capacity
 };
 
 struct ParseResult {

@@ -17,9 +17,12 @@ std::optional<ParseError> ImageBuilder::Place(std::uint64_t address,
     }
     if (address >= capacity_ || bytes.size() > capacity_ - address) {
         const std::uint64_t firstOutside = address >= capacity_ ? address : capacity_;
-        return MakeError(line, ErrorKind::kOutOfRange,
-                         "data at address " + Hex(firstOutside, 4) + " lies beyond the " +
-                             std::to_string(capacity_) + "-byte code memory");
+        ParseError error =
+            MakeError(line, ErrorKind::kOutOfRange,
+                      "data at address " + Hex(firstOutside, 4) + " lies beyond the " +
+                          std::to_string(capacity_) + "-byte code memory");
+        error.address = firstOutside;
+        return error;
     }
     const auto start = static_cast<std::size_t>(address);
     if (bytes_.size() < start + bytes.size()) {

@@ -1,0 +1,59 @@
+// The lock modes and the data EEPROM, through the real link in virtual time.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "case_name.h"
+#include "device/programming_commands.h"
+#include "sim_link_fixture.h"
+
+namespace {
+
+bool AllErased(const auto& cells) {
+    return std::all_of(cells.begin(), cells.end(), [](std::uint8_t b) { return b == 0xFF; });
+}
+
+struct LockCase {
+    const char* name;
+    int mode;  // 1: no lock sent
+    std::uint8_t lockBits;
+    std::uint8_t codeStored;  // after writing 0xA5 over 0x5A
+    std::int32_t codeRead;
+};
+
+class LockModeTest : public SimLinkFixture, public ::testing::WithParamInterface<LockCase> {};
+
+TEST_P(LockModeTest, BlocksWhatItsModeBlocksUntilAChipErase) {
+    const LockCase& c = GetParam();
+    chip->Flash()[0x10] = 0x5A;
+    EnterAndEnable();
+    if (c.mode > 1) {
+        WriteLockBits(c.mode);
+    }
+    EXPECT_EQ(chip->LockBits(), c.lockBits);
+    WriteCodeByte(0x10, 0xA5);
+    EXPECT_EQ(ReadCodeByte(0x10), c.codeRead);
+    EXPECT_EQ(chip->Flash()[0x10], c.codeStored);
+    // The EEPROM stays open in every mode.
+    WriteMemoryByte(Memory::kEeprom, 0x7F0, 0x44);
+    EXPECT_EQ(ReadMemoryByte(Memory::kEeprom, 0x7F0), 0x44);
+
+    ChipErase();
+    cycleTimer->DelayMicroseconds(20'000);
+    EXPECT_EQ(chip->LockBits(), 0);
+    EXPECT_TRUE(AllErased(chip->Flash()));
+    EXPECT_TRUE(AllErased(chip->Eeprom()));
+    WriteCodeByte(0x10, 0xA5);
+    EXPECT_EQ(ReadCodeByte(0x10), 0xA5);
+    EXPECT_NO_VIOLATIONS();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, LockModeTest,
+                         ::testing::Values(LockCase{"Unlocked", 1, 0x0, 0xA5, 0xA5},
+                                           LockCase{"Mode2", 2, 0x1, 0x5A, 0x5A},
+                                           LockCase{"Mode3", 3, 0x3, 0x5A, 0xFF},
+                                           LockCase{"Mode4", 4, 0x7, 0x5A, 0xFF}),
+                         CaseName{});
+
+}  // namespace
