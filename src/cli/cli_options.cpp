@@ -9,7 +9,7 @@
 
 const char* const kCliUsage =
     "usage: isp8252-cli [--sim=CHIP.bin] [--trace=FILE.vcd] [--osc=FREQ] [--sim-osc=FREQ] "
-    "[--memory=code|eeprom] COMMAND\n"
+    "[--memory=code|eeprom] [--port=PORT] COMMAND\n"
     "commands:\n"
     "  erase           erase the chip: code flash, data EEPROM and lock bits\n"
     "  program FILE    write FILE into the chip, then verify it\n"
@@ -45,6 +45,7 @@ struct OptionValues {
     std::string osc;
     std::string simOsc;
     std::string memory;
+    std::string port;
     bool full = false;
 };
 
@@ -66,6 +67,10 @@ void DescribeOptions(CLI::App& app, OptionValues& values) {
                    "its timing ends with exit status 4")
         ->type_name("FREQ");
     app.add_flag("--full", values.full, "read: all 8192 bytes, without the end-of-data stop");
+    app.add_option("--port", values.port,
+                   "the parallel port: a ppdev device (/dev/parport1) or the I/O address of its "
+                   "data register (0x278, 0xD010 for a PCIe card); default the first port")
+        ->type_name("PORT");
     app.add_option("--memory", values.memory,
                    "program, read, verify, dump: the code flash (default) or the 2048-byte data "
                    "EEPROM, whose files must lie below address 0x800 and whose reads cover all "
@@ -199,6 +204,19 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             return std::nullopt;
         }
         options.memory = values.memory == "code" ? Memory::kCode : Memory::kEeprom;
+    }
+    if (app.count("--port") > 0) {
+        if (app.count("--sim") > 0) {
+            *error = "--port names a real port; --sim has none";
+            return std::nullopt;
+        }
+        std::string why;
+        const std::optional<PortChoice> port = ParsePortChoice(values.port, &why);
+        if (!port) {
+            *error = "--port: " + why;
+            return std::nullopt;
+        }
+        options.port = *port;
     }
     if (app.count("--trace") > 0 && app.count("--sim") == 0) {
         *error = "--trace needs --sim: only the simulated chip's pins can be traced";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/programming_commands.h"
+#include "platform/port_choice.h"
 
 // isp8252-cli [OPTIONS] COMMAND [FILE]
 enum class CliCommand { kErase, kProgram, kRead, kVerify, kDump, kLock };
@@ -13,6 +14,7 @@ enum class CliCommand { kErase, kProgram, kRead, kVerify, kDump, kLock };
 struct CliOptions {
     std::optional<std::string> simulatedChip;  // --sim: flash kept in this file between runs
     std::optional<std::string> trace;          // --trace: the cable trace of this run, as VCD
+    PortChoice port;                           // --port: the real port; the first by default
     // --osc: the target's crystal; data-sheet timing, polled and incremental writes. Without it
     // the link keeps the window program's fixed timing.
     std::optional<std::uint64_t> oscillatorHz;

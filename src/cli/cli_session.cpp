@@ -22,6 +22,7 @@
 #include "operations/workers.h"
 #include "platform/counter_source.h"
 #include "platform/file_names.h"
+#include "platform/port_choice.h"
 #include "sim/flash_file.h"
 #include "sim/simulated_cable.h"
 #include "views/contents_lines.h"
@@ -185,6 +186,10 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
             return sim::MakeSimulatedPort(simulated->chip, MonotonicNanoseconds,
                                           simulated->trace ? &*simulated->trace : nullptr);
         });
+    } else {
+        SetPortOpener([choice = options.port](std::string* reason) {
+            return OpenChosenPort(choice, reason);
+        });
     }
 
     CCycleTimer timer(HardwareCounter(), nullptr);
@@ -196,6 +201,7 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
     int status = EnsurePortOpen(&why) ? RunOnDevice(options, out, err, interactive)
                                       : Fail(err, "COULD NOT OPEN PARALLEL PORT", why);
     ClosePort();
+    SetPortOpener([](std::string* reason) { return OpenParallelPort(reason); });
     linkTiming = kWindowLinkTiming;
     cycleTimer = nullptr;
 
@@ -207,7 +213,6 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
         if (simulated->trace && !simulated->trace->WriteVcdFile(*options.trace, &why)) {
             status = Fail(err, "COULD NOT WRITE FILE", why);
         }
-        SetPortOpener([](std::string* reason) { return OpenParallelPort(reason); });
         // The chip keeps everyone honest: a run that broke its timing fails even when the bytes
         // came out right.
         const sim::At89s8252& chip = *simulated->chip;
