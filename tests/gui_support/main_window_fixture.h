@@ -7,8 +7,8 @@
 
 #include "app/programmer_dlg.h"
 #include "device_fixture.h"
-#include "scripted_ui_seam.h"
 #include "fake_port.h"
+#include "scripted_ui_seam.h"
 #include "sim/at89s8252.h"
 
 // The real main window over a simulated chip in virtual time, with a scripted seam for boxes and

@@ -9,11 +9,11 @@
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
+#include "device_fixture.h"
 #include "fake_main_window.h"
 #include "framework/message_box_types.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
-#include "device_fixture.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "device/serial_link.h"
 #include "device_fixture.h"
 #include "fake_main_window.h"
-#include "framework/message_box_types.h"
 #include "fake_port.h"
+#include "framework/message_box_types.h"
 
 namespace {
 

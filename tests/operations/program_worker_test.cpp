@@ -7,10 +7,10 @@
 #include "app/image_store.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
+#include "device_fixture.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
-#include "device_fixture.h"
 
 namespace {
 

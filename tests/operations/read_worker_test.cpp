@@ -4,9 +4,9 @@
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
+#include "device_fixture.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
-#include "device_fixture.h"
 
 namespace {
 
