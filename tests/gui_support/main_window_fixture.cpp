@@ -14,7 +14,7 @@ void MainWindowFixture::SetUp() {
     DeviceFixture::SetUp();
     chip = std::make_shared<sim::At89s8252>();
     SetPortOpener([this](std::string*) {
-        return std::make_unique<GatedPort>(
+        return std::make_unique<FakePort>(
             sim::MakeSimulatedPort(chip, [this] { return counter.Peek(); }), gate);
     });
     SetUiSeam(&seam);

@@ -7,7 +7,7 @@
 
 #include "app/programmer_dlg.h"
 #include "device_fixture.h"
-#include "gated_port.h"
+#include "fake_port.h"
 #include "scripted_ui_seam.h"
 #include "sim/at89s8252.h"
 
@@ -40,8 +40,7 @@ protected:
 
     std::string Text(int id) const { return window->GetDlgItemText(id); }
 
-    std::shared_ptr<sim::At89s8252> chip;
-    std::shared_ptr<GatedPort::Gate> gate = std::make_shared<GatedPort::Gate>();
+    std::shared_ptr<FakePort::Gate> gate = std::make_shared<FakePort::Gate>();
     ScriptedUiSeam seam;
     std::unique_ptr<CProgrammerDlg> window;
 };

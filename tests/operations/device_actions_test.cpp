@@ -9,20 +9,21 @@
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
+#include "device_fixture.h"
 #include "fake_main_window.h"
 #include "framework/message_box_types.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
-#include "sim_chip_fixture.h"
 
 namespace {
 
 // The main window with an operation dialog that runs its worker in place; the worker's
 // main-window updates land in the window, as the real dialog forwards them.
-class DeviceActionsTest : public SimChipFixture {
+class DeviceActionsTest : public DeviceFixture {
 protected:
+    DeviceActionsTest() : DeviceFixture(10'000, true) {}
     void SetUp() override {
-        SimChipFixture::SetUp();
+        DeviceFixture::SetUp();
         window.operationDialog = [this](int viewKind) {
             imageStore.SetCancelRequested(false);
             RunWorker(viewKind, view);
@@ -62,7 +63,7 @@ TEST_F(DeviceActionsTest, ReadOfAProgramShowsItsCountAndOffersSave) {
     for (std::size_t i = 0; i < program.size(); i += 2) {
         program[i] = 0x42;
     }
-    LoadChip(program);
+    chip->LoadFlash(program);
     OnRead(window);
     EXPECT_EQ(imageStore.deviceByteCount, 300);
     EXPECT_EQ(window.Text(IDC_DEVICE_STATE), "LOADED");
@@ -75,7 +76,7 @@ TEST_F(DeviceActionsTest, ACancelledReadAfterACompletedOneKeepsLoadedAndTheOldCo
     for (std::size_t i = 0; i < program.size(); ++i) {
         program[i] = static_cast<std::uint8_t>(i);
     }
-    LoadChip(program);
+    chip->LoadFlash(program);
     OnRead(window);
     ASSERT_EQ(window.Text(IDC_DEVICE_BYTES), "300 bytes");
     view.progress.clear();
@@ -146,7 +147,7 @@ TEST_F(DeviceActionsTest, WorkersCancelledAtRandomPointsFromAnotherThread) {
     for (std::size_t i = 0; i < program.size(); ++i) {
         program[i] = static_cast<std::uint8_t>(i * 3);
     }
-    LoadChip(program);
+    chip->LoadFlash(program);
     std::mt19937 random(8252);
     for (int round = 0; round < 40; ++round) {
         const int kind = round % 2;
@@ -172,7 +173,7 @@ TEST_F(DeviceActionsTest, WorkersCancelledAtRandomPointsFromAnotherThread) {
                 << threadView.LastStatus();
         }
         // The program pass may have rewritten the chip's first bytes: put the program back.
-        LoadChip(program);
+        chip->LoadFlash(program);
         worker.join();
         EXPECT_EQ(threadView.closeLabels, 1);
         EXPECT_FALSE(chip->InProgrammingMode());

@@ -12,8 +12,8 @@
 #include "device/serial_link.h"
 #include "device_fixture.h"
 #include "fake_main_window.h"
+#include "fake_port.h"
 #include "framework/message_box_types.h"
-#include "recording_port.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ class EraseActionTest : public DeviceFixture {
 protected:
     void SetUp() override {
         DeviceFixture::SetUp();
-        auto owned = std::make_unique<RecordingPort>();
+        auto owned = std::make_unique<FakePort>();
         port = owned.get();
-        SetPortOpener([this, p = std::shared_ptr<RecordingPort>(std::move(owned))](std::string*) {
+        SetPortOpener([this, p = std::shared_ptr<FakePort>(std::move(owned))](std::string*) {
             ++opens;
             return std::unique_ptr<PortIo>(new ForwardingPort(p.get()));
         });
@@ -57,10 +57,10 @@ protected:
 
     // The fixture keeps the recording port alive across ClosePort so a test can inspect it.
     struct ForwardingPort final : PortIo {
-        explicit ForwardingPort(RecordingPort* target) : to(target) {}
+        explicit ForwardingPort(FakePort* target) : to(target) {}
         void WriteData(std::uint8_t value) override { to->WriteData(value); }
         std::uint8_t ReadStatus() override { return to->ReadStatus(); }
-        RecordingPort* to;
+        FakePort* to;
     };
 
     void ExpectDeviceSideUntouched() const {
@@ -73,7 +73,6 @@ protected:
     }
 
     FakeMainWindow window;
-    RecordingPort* port = nullptr;
     int opens = 0;
 };
 

@@ -5,18 +5,21 @@
 #include <vector>
 
 #include "app/image_store.h"
+#include "device/port_access.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
+#include "device_fixture.h"
 #include "operations/device_session.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
-#include "sim_chip_fixture.h"
+#include "sim/simulated_cable.h"
 
 namespace {
 
-class ProgramWorkerTest : public SimChipFixture {
+class ProgramWorkerTest : public DeviceFixture {
 protected:
+    ProgramWorkerTest() : DeviceFixture(10'000, true) {}
     void LoadFile(int length) {
         imageStore.fileLoaded = 1;
         imageStore.fileByteCount = length;
@@ -159,7 +162,7 @@ TEST_F(VerifyWorkerTest, ReadsBackWithoutWritingAndSaysSameOrDifferent) {
     for (int i = 0; i < 200; ++i) {
         chipBytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(imageStore.FileImage[i]);
     }
-    LoadChip(chipBytes);
+    chip->LoadFlash(chipBytes);
     EXPECT_EQ(VerifyThreadProc(view), 0);
     EXPECT_EQ(view.statuses, (std::vector<std::string>{"VERIFYING DEVICE", "SAME"}));
     EXPECT_EQ(chip->Counts().obeyed, 1u + 200u);  // the enable and 200 reads: nothing written
@@ -209,7 +212,7 @@ TEST_P(ProgramChangedTest, WritesOnlyWhatDiffersAndWaitsForEachWrite) {
     for (std::size_t i = 0; i < image.size(); ++i) {
         image[i] = static_cast<std::uint8_t>(imageStore.FileImage[i]);
     }
-    LoadChip(image);
+    chip->LoadFlash(image);
     counter.SetStep(100);  // 100 ns per counter read: phases close to their computed length
     c.prepare(*chip);
     linkTiming = DataSheetLinkTiming(12'000'000);

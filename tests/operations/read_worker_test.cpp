@@ -4,9 +4,9 @@
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
+#include "device_fixture.h"
 #include "operations/workers.h"
 #include "recording_operation_view.h"
-#include "sim_chip_fixture.h"
 
 namespace {
 
@@ -19,8 +19,9 @@ std::vector<std::uint8_t> Program(int length, std::uint8_t last) {
     return bytes;
 }
 
-class ReadWorkerTest : public SimChipFixture {
+class ReadWorkerTest : public DeviceFixture {
 protected:
+    ReadWorkerTest() : DeviceFixture(10'000, true) {}
     RecordingOperationView view;
 };
 
@@ -34,7 +35,7 @@ struct StopCase {
 class ReadStopTest : public ReadWorkerTest, public ::testing::WithParamInterface<StopCase> {};
 
 TEST_P(ReadStopTest, CountsUpToTheFirstRunOf52EqualBytes) {
-    LoadChip(GetParam().flash);
+    chip->LoadFlash(GetParam().flash);
     EXPECT_EQ(ReadThreadProc(view), 0);
     EXPECT_EQ(imageStore.deviceByteCount, GetParam().expectedCount);
     EXPECT_EQ(imageStore.deviceImageValid, 1);
@@ -80,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ReadWorkerTest, ProgressIsTheAddressOver8192BeforeItAdvances) {
-    LoadChip(EndingInEqualBytes(0));
+    chip->LoadFlash(EndingInEqualBytes(0));
     ReadThreadProc(view);
     ASSERT_EQ(view.progress.size(), 8192u);
     for (int i = 0; i < 8192; ++i) {
@@ -89,7 +90,7 @@ TEST_F(ReadWorkerTest, ProgressIsTheAddressOver8192BeforeItAdvances) {
 }
 
 TEST_F(ReadWorkerTest, CancelDiscardsTheImageAndTakesTheChipOutOfProgrammingMode) {
-    LoadChip(Program(2000, 0x12));
+    chip->LoadFlash(Program(2000, 0x12));
     view.onProgress = [](int, int updates) {
         if (updates == 500) {
             imageStore.SetCancelRequested(true);
@@ -107,7 +108,7 @@ TEST_F(ReadWorkerTest, CancelDiscardsTheImageAndTakesTheChipOutOfProgrammingMode
 }
 
 TEST_F(ReadWorkerTest, ACancelAfterTheLastAddressStillDiscardsTheImage) {
-    LoadChip(Program(300, 0x12));
+    chip->LoadFlash(Program(300, 0x12));
     view.onProgress = [](int position, int) {
         if (position == 100) {
             imageStore.SetCancelRequested(true);
@@ -120,7 +121,7 @@ TEST_F(ReadWorkerTest, ACancelAfterTheLastAddressStillDiscardsTheImage) {
 }
 
 TEST_F(ReadWorkerTest, AShorterReadLeavesEntriesBeyondItAsAnEarlierReadLeftThem) {
-    LoadChip(Program(1000, 0x12));
+    chip->LoadFlash(Program(1000, 0x12));
     ReadThreadProc(view);
     ASSERT_EQ(imageStore.deviceByteCount, 1000);
     const std::int32_t beyond = imageStore.DeviceImage[900];

@@ -3,8 +3,7 @@
 #include "app/image_store.h"
 #include "device/port_access.h"
 #include "device/serial_link.h"
-
-DeviceFixture::DeviceFixture(std::uint64_t ticksPerRead) : counter(ticksPerRead) {}
+#include "sim/simulated_cable.h"
 
 void DeviceFixture::SetUp() {
     AllocateImages();
@@ -15,10 +14,22 @@ void DeviceFixture::SetUp() {
     oneShot = shot.get();
     timer = std::make_unique<CCycleTimer>(counter, std::move(shot));
     cycleTimer = timer.get();
+    if (simulatedChip_) {
+        SetPortOpener([this](std::string*) {
+            return sim::MakeSimulatedPort(
+                chip, [this] { return counter.Peek(); }, trace);
+        });
+        ASSERT_TRUE(EnsurePortOpen());
+        Calibrate();
+    }
 }
 
 void DeviceFixture::TearDown() {
-    ClosePort();
+    for (const sim::TimingViolation& v : chip->Violations()) {
+        ADD_FAILURE() << v.timeNs << " ns: " << v.what;
+    }
+    // The openers capture this fixture; leave one behind that captures nothing.
+    SetPortOpener([](std::string*) { return std::unique_ptr<PortIo>(); });
     cycleTimer = nullptr;
     timer.reset();
     ReleaseImages();
@@ -28,4 +39,13 @@ void DeviceFixture::Calibrate() {
     // The callback's own counter read adds one step, which the truncating division drops.
     counter.Advance(5'000'000'000ull - (counter.Peek() - timer->start));
     oneShot->Fire();
+}
+
+void DeviceFixture::OpenFakePort() {
+    SetPortOpener([this](std::string*) {
+        auto owned = std::make_unique<FakePort>(nullptr, nullptr, &counter);
+        port = owned.get();
+        return std::unique_ptr<PortIo>(std::move(owned));
+    });
+    ASSERT_TRUE(EnsurePortOpen());
 }

@@ -6,30 +6,23 @@
 
 #include "platform/one_shot_timer.h"
 
-// A one-shot that fires only when the test says so.
+// A one-shot that fires only when the test says so; `armSucceeds` false makes arming fail.
 class ManualOneShot final : public OneShotScheduler {
 public:
     explicit ManualOneShot(bool armSucceeds = true) : armSucceeds_(armSucceeds) {}
 
     bool Arm(std::chrono::milliseconds delay, std::function<void()> callback) override {
         delay_ = delay;
-        if (!armSucceeds_) {
-            return false;
+        if (armSucceeds_) {
+            callback_ = std::move(callback);
         }
-        callback_ = std::move(callback);
-        return true;
+        return armSucceeds_;
     }
-    void Cancel() override {
-        callback_ = nullptr;
-        ++cancelCount_;
-    }
+    void Cancel() override { callback_ = nullptr; }
 
-    bool IsArmed() const { return static_cast<bool>(callback_); }
     std::chrono::milliseconds ArmedDelay() const { return delay_; }
-    int CancelCount() const { return cancelCount_; }
     void Fire() {
-        auto callback = std::exchange(callback_, nullptr);
-        if (callback) {
+        if (auto callback = std::exchange(callback_, nullptr)) {
             callback();
         }
     }
@@ -38,5 +31,4 @@ private:
     bool armSucceeds_;
     std::function<void()> callback_;
     std::chrono::milliseconds delay_{0};
-    int cancelCount_ = 0;
 };
