@@ -12,8 +12,15 @@ void TerminalView::SetProgressPosition(int position) {
 }
 
 void TerminalView::SetStatusText(const char* text) {
+    const bool changed = status_ != text;
     status_ = text;
-    Draw();
+    if (interactive_) {
+        Draw();
+    } else if (changed) {
+        // One line per new status, so a log or a supervising program can follow the run.
+        std::fprintf(out_, "%s\n", text);
+        std::fflush(out_);
+    }
 }
 
 void TerminalView::SetCloseLabel() {

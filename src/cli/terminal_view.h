@@ -6,7 +6,8 @@
 #include "operations/operation_view.h"
 
 // The operation dialog of the command line: a progress bar with the status on stderr when it is
-// a terminal, nothing while running otherwise. It keeps the last status: the run's outcome.
+// a terminal, otherwise each new status on a line of its own there. It keeps the last status: the
+// run's outcome.
 class TerminalView final : public OperationView {
 public:
     explicit TerminalView(std::FILE* out, bool interactive)

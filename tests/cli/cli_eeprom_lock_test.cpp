@@ -105,7 +105,10 @@ TEST_F(CliEepromLockTest, LockModesHoldUntilAnErase) {
     const ChildResult polled = Run({"--osc=12M", "program", Path("other.bin")});
     EXPECT_EQ(polled.exitStatus, 1);
     EXPECT_EQ(polled.out, "WRITE FAILED!\n");
-    EXPECT_EQ(polled.err, "address 0x0000 did not read back true within 10 ms\n" + hint);
+    EXPECT_EQ(polled.err,
+              "PROGRAMMING DEVICE\nWRITE FAILED!\naddress 0x0000 did not read back "
+              "true within 10 ms\n" +
+                  hint);
     EXPECT_EQ(Run({"--osc=12M", "read", Path("mode2.bin")}).out, "2 bytes\n");
     EXPECT_EQ(FileBytes(dir.path() / "mode2.bin"), "\xAA\xBB");
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <regex>
@@ -19,150 +18,115 @@ namespace {
 using test_support::ChildResult;
 using test_support::FileBytes;
 using test_support::RunChild;
-using test_support::ScratchDir;
 using test_support::WriteFileBytes;
 
 const std::filesystem::path kCli = ISP_CLI_PATH;
-#if defined(_WIN32)
-constexpr bool kOnWindows = true;
-#else
-constexpr bool kOnWindows = false;
-#endif
-const std::filesystem::path kBlink =
-    std::filesystem::path(ISP_SOURCE_DIR) / "examples/blink/blink.obj";
+const std::string kBlink = std::string(ISP_SOURCE_DIR) + "/examples/blink/blink.obj";
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 class CliProcessTest : public ::testing::Test {
 protected:
+    // "$DIR/" in an argument stands for the case's own directory.
     ChildResult Run(std::vector<std::string> arguments) {
+        for (std::string& argument : arguments) {
+            if (const auto at = argument.find("$DIR/"); at != std::string::npos) {
+                argument.replace(at, 5, Path(""));
+            }
+        }
         return RunChild(kCli, arguments, capture.path());
     }
-    std::string Chip() const { return "--sim=" + (dir.path() / "chip file.bin").string(); }
     std::string Path(const char* name) const { return (dir.path() / name).string(); }
+    std::string Chip() const { return "--sim=" + Path("chip file.bin"); }
 
-    // The firmware as hex-bin makes it: SDCC's example.
-    std::string BlinkBytes() {
-        const ChildResult run = Run({Chip(), "program", kBlink.string()});
-        EXPECT_EQ(run.exitStatus, 0) << run.err;
-        return FileBytes(dir.path() / "chip file.bin").substr(0, 164);
-    }
-
-    ScratchDir dir{true};
-    ScratchDir capture;
+    test_support::ScratchDir dir{true};
+    test_support::ScratchDir capture;
 };
 
+struct OptionCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitStatus;
+    const char* message;  // a line of its stdout or stderr begins with it
+};
+
+class CliOptionTest : public CliProcessTest, public ::testing::WithParamInterface<OptionCase> {};
+
+TEST_P(CliOptionTest, ExitsWithItsStatusAndMessage) {
+    WriteFileBytes(dir.path() / "bad.hex", ":0100000041BF\n:00000001FF\n");  // checksum wrong
+    WriteFileBytes(dir.path() / "over size.bin", std::string(9000, '\0'));
+    WriteFileBytes(dir.path() / "a b.BIN", std::string("\x12\x34\xFF\x00\x56", 5));
+    WriteFileBytes(dir.path() / "code.s19", "S1060010A1B2C3D3\nS9030000FC\n");  // 3 bytes at 0x10
+    std::filesystem::create_directories(dir.path() / "a directory");
+    const ChildResult run = Run(GetParam().arguments);
+    EXPECT_EQ(run.exitStatus, GetParam().exitStatus) << run.err;
+    // Status lines on stderr may come first: the message begins a line.
+    EXPECT_NE(("\n" + run.out + run.err).find("\n" + std::string(GetParam().message)),
+              std::string::npos)
+        << run.out << run.err;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Table, CliOptionTest,
+    ::testing::Values(
+        OptionCase{"Erase", {"--sim=$DIR/c.bin", "erase"}, 0, ""},
+        OptionCase{"RawInAnyCase", {"--sim=$DIR/c.bin", "--trace=$DIR/t.vcd", "program", "$DIR/a b.BIN"}, 0, "WRITE SUCCESSFUL!\n"},
+        OptionCase{"OptionAfterTheCommand", {"verify", "$DIR/code.s19", "--sim=$DIR/c.bin"}, 1, "DIFFERENT\n"},
+        OptionCase{"ReadErased", {"--sim=$DIR/c.bin", "read", "$DIR/r.bin"}, 0, "0 bytes\n"},
+        OptionCase{"DumpErased", {"--sim=$DIR/c.bin", "dump"}, 0, ""},
+        OptionCase{"NoCommand", {}, 2, "isp8252-cli: no command\nusage:"},
+        OptionCase{"UnknownCommand", {"burn"}, 2, "isp8252-cli: unknown command burn\nusage:"},
+        OptionCase{"UnknownOption", {"--fast", "erase"}, 2, "isp8252-cli: unknown option --fast\n"},
+        OptionCase{"MissingFileArgument", {"verify"}, 2, "isp8252-cli: verify takes one file\n"},
+        OptionCase{"EraseWithAFile", {"erase", "x.bin"}, 2, "isp8252-cli: erase takes no file\n"},
+        OptionCase{"TwoFiles", {"read", "a.bin", "b.bin"}, 2, "isp8252-cli: read takes one file\n"},
+        OptionCase{"EmptySim", {"--sim=", "erase"}, 2, "isp8252-cli: --sim= needs a file name\n"},
+        OptionCase{"TraceWithoutSim", {"--trace=$DIR/t.vcd", "dump"}, 2,
+                   "isp8252-cli: --trace needs --sim: only the simulated chip's pins can be traced\n"},
+        OptionCase{"CrystalOutOfRange", {"--osc=2M", "erase"}, 2,
+                   "isp8252-cli: --osc: 2M is not a crystal from 3 to 24 MHz\nusage:"},
+        OptionCase{"FullWithoutRead", {"--full", "dump"}, 2, "isp8252-cli: --full goes with read"},
+        OptionCase{"SimOscWithoutSim", {"--sim-osc=6M", "erase"}, 2, "isp8252-cli: --sim-osc"},
+        OptionCase{"MissingFile", {"--sim=$DIR/c.bin", "program", "$DIR/nowhere.hex"}, 3, "FILE DOES NOT EXIST: "},
+        OptionCase{"BadFirmware", {"--sim=$DIR/c.bin", "program", "$DIR/bad.hex"}, 3, "COULD NOT READ FILE: "},
+        OptionCase{"ChipFileTooLarge", {"--sim=$DIR/over size.bin", "erase"}, 3, "COULD NOT READ FILE: "},
+        OptionCase{"ReadIntoADirectory", {"--sim=$DIR/c.bin", "read", "$DIR/a directory"}, 3, "COULD NOT WRITE FILE: "},
+        OptionCase{"NoParallelPort", {"erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "},
+        OptionCase{"NoSuchPortDevice", {"--port=/dev/parport9", "erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "},
+        OptionCase{"BadPortText", {"--port=lpt", "erase"}, 2, "isp8252-cli: --port: bad port \"lpt\""},
+        OptionCase{"PortWithSim", {"--port=0x278", "--sim=$DIR/c.bin", "erase"}, 2,
+                   "isp8252-cli: --port names a real port; --sim has none\n"},
+        OptionCase{"OscFasterThanTheSimulatedCrystal", {"--sim=$DIR/c.bin", "--sim-osc=6M", "--osc=12M", "erase"}, 4,
+                   "simulated chip: "}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
+
 TEST_F(CliProcessTest, ProgramVerifyReadAndDumpShareOneChip) {
-    const ChildResult program = Run({Chip(), "program", kBlink.string()});
+    const ChildResult program = Run({Chip(), "program", kBlink});
     EXPECT_EQ(program.exitStatus, 0) << program.err;
     EXPECT_EQ(program.out, "WRITE SUCCESSFUL!\n");
-    EXPECT_EQ(program.err, "");  // not a terminal: no progress bar
     const std::string chip = FileBytes(dir.path() / "chip file.bin");
     ASSERT_EQ(chip.size(), 8192u);
     EXPECT_EQ(chip.substr(164), std::string(8192 - 164, '\xFF'));
-
-    const ChildResult verify = Run({Chip(), "verify", kBlink.string()});
-    EXPECT_EQ(verify.exitStatus, 0);
-    EXPECT_EQ(verify.out, "SAME\n");
-
-    const ChildResult read = Run({Chip(), "read", Path("read back.bin")});
-    EXPECT_EQ(read.exitStatus, 0) << read.err;
-    EXPECT_EQ(read.out, "164 bytes\n");
+    EXPECT_EQ(Run({Chip(), "verify", kBlink}).out, "SAME\n");
+    EXPECT_EQ(Run({Chip(), "read", Path("read back.bin")}).out, "164 bytes\n");
     EXPECT_EQ(FileBytes(dir.path() / "read back.bin"), chip.substr(0, 164));
-
-    const ChildResult dump = Run({Chip(), "dump"});
-    EXPECT_EQ(dump.exitStatus, 0);
-    std::istringstream lines(dump.out);
-    std::vector<std::string> all;
-    for (std::string line; std::getline(lines, line);) {
-        all.push_back(line);
-    }
-    ASSERT_EQ(all.size(), 164u);
-    EXPECT_EQ(all[0], "0         2");  // LJMP at the reset vector
-    EXPECT_EQ(all[0xA3].rfind("A3         ", 0), 0u);
+    const auto dump = Lines(Run({Chip(), "dump"}).out);
+    ASSERT_EQ(dump.size(), 164u);
+    EXPECT_EQ(dump[0], "0         2");  // LJMP at the reset vector
+    EXPECT_EQ(dump[0xA3].rfind("A3         ", 0), 0u);
 }
 
-TEST_F(CliProcessTest, VerifyAfterEraseFindsADifference) {
-    BlinkBytes();
-    EXPECT_EQ(Run({Chip(), "erase"}).exitStatus, 0);
-    EXPECT_EQ(FileBytes(dir.path() / "chip file.bin"), std::string(8192, '\xFF'));
-    const ChildResult verify = Run({Chip(), "verify", kBlink.string()});
-    EXPECT_EQ(verify.exitStatus, 1);
-    EXPECT_EQ(verify.out, "DIFFERENT\n");
-}
-
-TEST_F(CliProcessTest, RawBinariesInAnyCaseAndSRecordsLoad) {
-    WriteFileBytes(dir.path() / "raw.BIN", std::string("\x12\x34\xFF\x00\x56", 5));
-    EXPECT_EQ(Run({Chip(), "program", Path("raw.BIN")}).exitStatus, 0);
-    EXPECT_EQ(FileBytes(dir.path() / "chip file.bin").substr(0, 6),
-              std::string("\x12\x34\xFF\x00\x56\xFF", 6));
-    // S1 record: 3 data bytes at 0x0010.
-    WriteFileBytes(dir.path() / "code.s19", "S1060010A1B2C3D3\nS9030000FC\n");
-    EXPECT_EQ(Run({Chip(), "program", Path("code.s19")}).out, "WRITE SUCCESSFUL!\n");
-    EXPECT_EQ(FileBytes(dir.path() / "chip file.bin").substr(0x10, 3), "\xA1\xB2\xC3");
-}
-
-struct FailureCase {
-    const char* name;
-    std::vector<std::string> arguments;  // "$DIR/" is replaced by the scratch directory
-    int exitStatus;
-    const char* errStart;
-};
-
-class CliFailureTest : public CliProcessTest, public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(CliFailureTest, ExitsWithItsStatusAndMessage) {
-    WriteFileBytes(dir.path() / "bad.hex", ":0100000041BF\n:00000001FF\n");  // checksum wrong
-    WriteFileBytes(dir.path() / "oversized.bin", std::string(9000, '\0'));
-    std::filesystem::create_directories(dir.path() / "a directory");
-    std::vector<std::string> arguments;
-    for (std::string argument : GetParam().arguments) {
-        const auto at = argument.find("$DIR/");
-        if (at != std::string::npos) {
-            argument.replace(at, 5, dir.path().string() + "/");
-        }
-        arguments.push_back(argument);
-    }
-    const ChildResult run = Run(arguments);
-    EXPECT_EQ(run.exitStatus, GetParam().exitStatus) << run.err;
-    EXPECT_EQ(run.err.rfind(GetParam().errStart, 0), 0u) << run.err;
-    EXPECT_EQ(run.out, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, CliFailureTest,
-    ::testing::Values(
-        FailureCase{"NoCommand", {}, 2, "isp8252-cli: no command\nusage:"},
-        FailureCase{"UnknownCommand", {"burn"}, 2, "isp8252-cli: unknown command burn\nusage:"},
-        FailureCase{"MissingFileArgument", {"verify"}, 2, "isp8252-cli: verify takes one file"},
-        FailureCase{"TraceWithoutSim", {"--trace=$DIR/t.vcd", "dump"}, 2, "isp8252-cli: --trace"},
-        FailureCase{"MissingFile",
-                    {"--sim=$DIR/c.bin", "program", "$DIR/nowhere.hex"},
-                    3,
-                    "FILE DOES NOT EXIST: "},
-        FailureCase{"BadFirmware",
-                    {"--sim=$DIR/c.bin", "program", "$DIR/bad.hex"},
-                    3,
-                    "COULD NOT READ FILE: "},
-        FailureCase{
-            "ChipFileTooLarge", {"--sim=$DIR/oversized.bin", "erase"}, 3, "COULD NOT READ FILE: "},
-        FailureCase{"ReadIntoADirectory",
-                    {"--sim=$DIR/c.bin", "read", "$DIR/a directory"},
-                    3,
-                    "COULD NOT WRITE FILE: "},
-        FailureCase{"NoParallelPort", {"erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "},
-        FailureCase{"CrystalOutOfRange",
-                    {"--osc=2M", "erase"},
-                    2,
-                    "isp8252-cli: --osc: 2M is not a crystal from 3 to 24 MHz\nusage:"},
-        FailureCase{"FullWithoutRead", {"--full", "dump"}, 2, "isp8252-cli: --full goes with read"},
-        FailureCase{"SimOscWithoutSim", {"--sim-osc=6M", "erase"}, 2, "isp8252-cli: --sim-osc"},
-        FailureCase{"OscFasterThanTheSimulatedCrystal",
-                    {"--sim=$DIR/c.bin", "--sim-osc=6M", "--osc=12M", "erase"},
-                    4,
-                    "simulated chip: "}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-// Every SCK phase while RST is high, in nanoseconds, from a VCD trace of the cable.
-std::vector<std::uint64_t> SckPhasesNs(const std::string& vcd) {
+// Every SCK phase while RST is high, in nanoseconds, and RST's last level, from a VCD trace.
+std::vector<std::uint64_t> SckPhasesNs(const std::string& vcd, char* lastRst = nullptr) {
     std::istringstream in(vcd.substr(vcd.find("$enddefinitions")));
     std::vector<std::uint64_t> phases;
     std::uint64_t now = 0;
@@ -181,9 +145,13 @@ std::vector<std::uint64_t> SckPhasesNs(const std::string& vcd) {
             lastEdge = now;
         }
     }
+    if (lastRst != nullptr) {
+        *lastRst = rst ? '1' : '0';
+    }
     return phases;
 }
 
+// --osc: each byte read first, written only when it differs, polled until true; read --full.
 TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
     WriteFileBytes(dir.path() / "four.bin", std::string("\x5A\xA5\x01\x80", 4));
     const std::string crystal = "--sim-osc=12M";
@@ -191,19 +159,25 @@ TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
         {Chip(), crystal, "--osc=12M", "--trace=" + Path("p.vcd"), "program", Path("four.bin")});
     EXPECT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(first.out, "WRITE SUCCESSFUL!\n");
-    EXPECT_TRUE(std::regex_match(first.err, std::regex("4 bytes: 4 written, 0 already equal, "
-                                                       "verified, [0-9]+\\.[0-9] s\n")))
+    EXPECT_TRUE(std::regex_search(
+        first.err,
+        std::regex("\n4 bytes: 4 written, 0 already equal, verified, [0-9]+\\.[0-9] s\n$")))
         << first.err;
     const ChildResult again = Run({Chip(), crystal, "--osc=12M", "program", Path("four.bin")});
-    EXPECT_EQ(again.err.rfind("4 bytes: 0 written, 4 already equal, verified, ", 0), 0u);
+    EXPECT_NE(again.err.find("\n4 bytes: 0 written, 4 already equal, verified, "),
+              std::string::npos)
+        << again.err;
     const ChildResult full = Run({Chip(), "--osc=12M", "read", "--full", Path("all.bin")});
     EXPECT_EQ(full.out, "8192 bytes\n") << full.err;
     EXPECT_EQ(FileBytes(dir.path() / "all.bin"), FileBytes(dir.path() / "chip file.bin"));
 
-    const std::string vcd = FileBytes(dir.path() / "p.vcd");
-    const auto phases = SckPhasesNs(vcd);
+    const auto phases = SckPhasesNs(FileBytes(dir.path() / "p.vcd"));
     ASSERT_GT(phases.size(), 48u * 13u);
     EXPECT_GE(*std::min_element(phases.begin(), phases.end()), 2000u);  // 24 periods of 12 MHz
+    // Under Wine the Linux path exists, but a Linux program cannot be started from there.
+#if defined(_WIN32)
+    GTEST_SKIP() << "sigrok-cli is a Linux program";
+#endif
     if (!std::filesystem::exists("/usr/bin/sigrok-cli")) {
         GTEST_SKIP() << "sigrok-cli is not installed";
     }
@@ -211,21 +185,19 @@ TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
                                          {"-I", "vcd", "-i", Path("p.vcd"), "-P",
                                           "spi:clk=SCK:mosi=MOSI:miso=MISO", "-A", "spi=mosi-data"},
                                          capture.path());
-    std::istringstream lines(decoded.out);
     std::vector<std::string> bytes;
-    for (std::string line; std::getline(lines, line);) {
+    for (const std::string& line : Lines(decoded.out)) {
         bytes.push_back(line.substr(line.size() - 2));
     }
     // Enable; each byte read first, written, polled until true; then the verify reads.
-    std::size_t at = 0;
+    std::size_t at = 3;
     const auto take = [&](const std::string& op, int address) {
-        const std::string low = "0" + std::to_string(address);
-        const bool match = at + 3 <= bytes.size() && bytes[at] == op && bytes[at + 1] == low;
+        const bool match = at + 3 <= bytes.size() && bytes[at] == op &&
+                           bytes[at + 1] == "0" + std::to_string(address);
         at += match ? 3 : 0;
         return match;
     };
     ASSERT_EQ(bytes.at(0), "AC");
-    at = 3;
     const char* data[] = {"5A", "A5", "01", "80"};
     for (int a = 0; a < 4; ++a) {
         ASSERT_TRUE(take("01", a) && take("02", a)) << a << "\n" << decoded.out;
@@ -240,42 +212,8 @@ TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
     EXPECT_EQ(at, bytes.size());
 }
 
-TEST_F(CliProcessTest, BadFirmwareNamesTheLine) {
-    WriteFileBytes(dir.path() / "bad.hex", ":00000001FF\n:0100000041XX\n");
-    const ChildResult run = Run({Chip(), "program", Path("bad.hex")});
-    EXPECT_NE(run.err.find("bad.hex:"), std::string::npos) << run.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "chip file.bin"));  // nothing was run
-}
-
 #if !defined(_WIN32)  // a console Ctrl-C cannot be sent to a child from here
-
-// Reads the last level of a wire from a VCD file.
-char LastLevel(const std::string& vcd, const std::string& wire) {
-    std::istringstream in(vcd);
-    std::string line;
-    std::string id;
-    char level = '?';
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string first;
-        words >> first;
-        if (first == "$var") {
-            std::string type;
-            std::string width;
-            std::string code;
-            std::string name;
-            words >> type >> width >> code >> name;
-            if (name == wire) {
-                id = code;
-            }
-        } else if (!id.empty() && line.size() == 1 + id.size() && line.substr(1) == id &&
-                   (line[0] == '0' || line[0] == '1')) {
-            level = line[0];
-        }
-    }
-    return level;
-}
-
+// Ctrl-C once the child reports it is programming: the chip is let go, partly written.
 TEST_F(CliProcessTest, CtrlCDuringProgramCancelsAndLeavesTheChipOutOfProgrammingMode) {
     std::string image(3000, '\0');
     for (std::size_t i = 0; i < image.size(); ++i) {
@@ -285,62 +223,26 @@ TEST_F(CliProcessTest, CtrlCDuringProgramCancelsAndLeavesTheChipOutOfProgramming
     const auto child = test_support::StartChild(
         kCli, {Chip(), "--trace=" + Path("cancel trace.vcd"), "program", Path("big.bin")},
         capture.path());
-    // Calibration takes 200 ms, the settle 10 ms, then about 3.5 ms per byte.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    // A bounded wait: a child that never says so fails the test rather than hanging it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (FileBytes(child.errPath).find("PROGRAMMING DEVICE\n") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     test_support::InterruptChild(child);
     const ChildResult run = test_support::WaitChild(child);
+    ASSERT_NE(run.err.find("PROGRAMMING DEVICE\n"), std::string::npos)
+        << "never started programming";
     EXPECT_EQ(run.exitStatus, 130);
     EXPECT_EQ(run.out, "CANCELLED!\n");
-    const std::string vcd = FileBytes(dir.path() / "cancel trace.vcd");
-    EXPECT_EQ(LastLevel(vcd, "RST"), '0') << "the chip must be out of programming mode";
-    // Some bytes were written before the cancel, not all.
+    char rst = '?';
+    SckPhasesNs(FileBytes(dir.path() / "cancel trace.vcd"), &rst);
+    EXPECT_EQ(rst, '0') << "the chip must be out of programming mode";
     const std::string chip = FileBytes(dir.path() / "chip file.bin");
     ASSERT_EQ(chip.size(), 8192u);
-    EXPECT_EQ(chip.substr(0, 10), image.substr(0, 10));
-    EXPECT_NE(chip.substr(0, image.size()), image);
+    EXPECT_NE(chip.substr(0, image.size()), image);  // interrupted before the end
 }
+
 #endif
-
-TEST_F(CliProcessTest, AProgramTraceDecodesAsTheWrittenInstructions) {
-    // Under Wine the Linux path exists, but a Linux program cannot be started from there.
-    if (!std::filesystem::exists("/usr/bin/sigrok-cli") || kOnWindows) {
-        GTEST_SKIP() << "sigrok-cli is not installed";
-    }
-    WriteFileBytes(dir.path() / "four.bin", std::string("\x5A\xA5\x01\x80", 4));
-    const ChildResult program =
-        Run({Chip(), "--trace=" + Path("program.vcd"), "program", Path("four.bin")});
-    ASSERT_EQ(program.exitStatus, 0) << program.err;
-
-    const std::string decoder = "spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0:bitorder=msb-first";
-    const ChildResult mosi =
-        RunChild("/usr/bin/sigrok-cli",
-                 {"-I", "vcd", "-i", Path("program.vcd"), "-P", decoder, "-A", "spi=mosi-data"},
-                 capture.path());
-    std::string expected = "spi-1: AC\nspi-1: 53\nspi-1: 00\n";
-    const char* data[] = {"5A", "A5", "01", "80"};
-    for (int a = 0; a < 4; ++a) {  // Write Code: 0x02, address, data
-        expected += "spi-1: 02\nspi-1: 0" + std::to_string(a) + "\nspi-1: " + data[a] + "\n";
-    }
-    for (int a = 0; a < 4; ++a) {  // Read Code: 0x01, address, then the data line held
-        expected += "spi-1: 01\nspi-1: 0" + std::to_string(a) +
-                    "\nspi-1: " + std::string(a % 2 == 1 ? "FF" : "00") + "\n";
-    }
-    EXPECT_EQ(mosi.out, expected);
-
-    const ChildResult miso =
-        RunChild("/usr/bin/sigrok-cli",
-                 {"-I", "vcd", "-i", Path("program.vcd"), "-P", decoder, "-A", "spi=miso-data"},
-                 capture.path());
-    // The chip answers each read in its third byte.
-    std::istringstream lines(miso.out);
-    std::vector<std::string> bytes;
-    for (std::string line; std::getline(lines, line);) {
-        bytes.push_back(line.substr(line.size() - 2));
-    }
-    ASSERT_EQ(bytes.size(), 3u + 24u);
-    for (int a = 0; a < 4; ++a) {
-        EXPECT_EQ(bytes[static_cast<std::size_t>(3 + 12 + 3 * a + 2)], data[a]) << "read " << a;
-    }
-}
 
 }  // namespace

@@ -74,6 +74,13 @@ void MainWindowFixture::PressWithOperationDialog(int id, std::vector<Step> steps
     QObject::connect(&driver, &QTimer::timeout, [&] {
         if (dialog == nullptr) {
             dialog = RunningModalDialog();
+            if (dialog == nullptr && elapsed.elapsed() > 20000) {
+                ADD_FAILURE() << "no operation dialog came up";
+                driver.stop();
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    modal->close();  // some other modal window: end it rather than hang
+                }
+            }
             return;
         }
         if (next < steps.size()) {

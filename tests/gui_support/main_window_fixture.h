@@ -31,11 +31,10 @@ protected:
     // step is expected to end the dialog, at once or (bounded) soon after.
     void PressWithOperationDialog(int id, std::vector<Step> steps);
 
-    // Runs `step` on each turn of the event loop until it returns true (or a generous limit of
-    // real time passes, which fails the test).
     // The dialog whose modal loop is running now, if any.
     static Dialog* RunningModalDialog();
 
+    // Turns the event loop until `done` holds; false once `milliseconds` of real time have passed.
     static bool WaitUntil(const std::function<bool()>& done, int milliseconds = 20000);
 
     std::string Text(int id) const { return window->GetDlgItemText(id); }

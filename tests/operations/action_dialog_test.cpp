@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QListWidget>
-#include <QScrollBar>
 #include <QTest>
 #include <QWindow>
 #include <string>
@@ -13,7 +11,6 @@
 #include "device/port_access.h"
 #include "gui_test_helpers.h"
 #include "main_window_fixture.h"
-#include "views/data_dlg.h"
 
 namespace {
 
@@ -23,14 +20,18 @@ protected:
         MainWindowFixture::SetUp();
         Calibrate();
         OpenMainWindow();
+        imageStore.fileLoaded = 1;
+        imageStore.fileByteCount = 300;
+        for (int i = 0; i < 300; ++i) {
+            imageStore.FileImage[i] = (i * 11 + 1) & 0xFF;
+        }
+        chip->LoadFlash(
+            std::vector<std::uint8_t>(imageStore.FileImage, imageStore.FileImage + 300));
+        gate->Close();  // in virtual time an unheld worker may be done before the dialog is found
     }
 
     // OK ends the nested loop once control returns to it; the end code is recorded at once.
     static bool Closed(Dialog& dialog) { return dialog.result() == IDOK; }
-    static bool ShowsClose(Dialog& dialog) { return dialog.GetDlgItemText(IDOK) == "CLOSE"; }
-
-    // Steps shared by the scenarios. The gate is closed before the button is pressed: in virtual
-    // time an unheld worker may be done before the dialog is even found.
     Step WorkerHeld() {
         return [this](Dialog&) { return gate->HoldsSomeone(); };
     }
@@ -40,7 +41,9 @@ protected:
             return true;
         };
     }
-    static Step UntilClose() { return ShowsClose; }
+    static Step UntilClose() {
+        return [](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; };
+    }
     static Step PressOk() {
         return [](Dialog& d) {
             d.SendCommand(IDOK);
@@ -48,58 +51,22 @@ protected:
             return true;
         };
     }
-
-    void LoadFile(int length) {
-        imageStore.fileLoaded = 1;
-        imageStore.fileByteCount = length;
-        for (int i = 0; i < length; ++i) {
-            imageStore.FileImage[i] = (i * 11 + 1) & 0xFF;
-        }
-    }
-
-    void LoadChipWithCountingBytes(int length) {
-        std::vector<std::uint8_t> program(static_cast<std::size_t>(length));
-        for (std::size_t i = 0; i < program.size(); ++i) {
-            program[i] = static_cast<std::uint8_t>(i * 7);
-        }
-        chip->LoadFlash(program);
-    }
 };
 
-TEST_F(ActionDialogTest, OpensCentredOverTheDisabledMainWindowWithItsInitialTexts) {
-    gate->Close();
-    PressWithOperationDialog(
-        IDC_READ, {WorkerHeld(),
-                   [&](Dialog& d) {
-                       EXPECT_EQ(d.windowTitle(), "ACTION");
-                       EXPECT_EQ(d.parentWidget(), window.get());
-                       EXPECT_FALSE(window->isEnabled());
-                       const QRect owner = window->frameGeometry();
-                       const QRect own = d.frameGeometry();
-                       EXPECT_EQ(own.x(), owner.x() + (owner.width() - own.width()) / 2);
-                       EXPECT_EQ(own.y(), owner.y() + (owner.height() - own.height()) / 2);
-                       EXPECT_EQ(d.GetDlgItemText(IDOK), "WAIT");
-                       EXPECT_EQ(d.GetDlgItemText(IDCANCEL), "CANCEL");
-                       EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
-                       return true;
-                   },
-                   ReleaseWorker(), UntilClose(), PressOk()});
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(Text(IDC_DEVICE_STATE), "LOADED");
-}
-
-TEST_F(ActionDialogTest, EnterDoesNothingWhileWaitAndClosesAfterClose) {
-    LoadChipWithCountingBytes(400);
-    gate->Close();
+// WAIT holds the dialog open under the worker (Enter does nothing); CLOSE then ends it.
+TEST_F(ActionDialogTest, ReadWaitsForTheWorkerThenOffersClose) {
     PressWithOperationDialog(IDC_READ,
                              {WorkerHeld(),
-                              [](Dialog& d) {
+                              [&](Dialog& d) {
+                                  EXPECT_EQ(d.windowTitle(), "ACTION");
+                                  EXPECT_FALSE(window->isEnabled());
+                                  EXPECT_EQ(d.GetDlgItemText(IDOK), "WAIT");
+                                  EXPECT_EQ(d.GetDlgItemText(IDCANCEL), "CANCEL");
+                                  EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
                                   EXPECT_TRUE(gui_test::ActivateAndWait(&d));
-                                  EXPECT_EQ(QApplication::focusWidget(), d.GetDlgItem(IDOK));
                                   gui_test::PressKey(&d, Qt::Key_Return);
                                   gui_test::PressKey(&d, Qt::Key_Enter);
                                   EXPECT_FALSE(Closed(d));
-                                  EXPECT_EQ(d.GetDlgItemText(IDOK), "WAIT");
                                   return true;
                               },
                               ReleaseWorker(), UntilClose(),
@@ -110,84 +77,37 @@ TEST_F(ActionDialogTest, EnterDoesNothingWhileWaitAndClosesAfterClose) {
                                   EXPECT_TRUE(Closed(d));
                                   return true;
                               }});
-    EXPECT_EQ(Text(IDC_DEVICE_BYTES), "400 bytes");
-    EXPECT_EQ(Text(IDC_SAVE), "SAVE");
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(Text(IDC_DEVICE_STATE), "LOADED");
+    EXPECT_EQ(Text(IDC_DEVICE_BYTES), "300 bytes");
 }
 
-TEST_F(ActionDialogTest, EscapeAndCancelNeverCloseItAndTheWorkerEndsCancelled) {
-    LoadFile(300);
-    gate->Close();
-    PressWithOperationDialog(IDC_PROG,
-                             {WorkerHeld(),
-                              [](Dialog& d) {
-                                  EXPECT_TRUE(gui_test::ActivateAndWait(&d));
-                                  for (int i = 0; i < 5; ++i) {
-                                      gui_test::PressKey(&d, Qt::Key_Escape);
-                                      d.SendCommand(IDCANCEL);
-                                      QTest::mouseClick(d.GetDlgItem(IDCANCEL), Qt::LeftButton);
-                                      d.close();  // what the close box would do, had it one
-                                      EXPECT_FALSE(Closed(d));
-                                      EXPECT_TRUE(d.isVisible());
-                                  }
-                                  EXPECT_TRUE(imageStore.IsCancelRequested());
-                                  return true;
-                              },
-                              ReleaseWorker(), UntilClose(),
-                              [](Dialog& d) {
-                                  EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "CANCELLED!");
-                                  EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 0);
-                                  gui_test::PressKey(&d, Qt::Key_Escape);
-                                  EXPECT_FALSE(Closed(d));
-                                  return true;
-                              },
-                              PressOk()});
-    EXPECT_FALSE(chip->InProgrammingMode());
-    EXPECT_EQ(Text(IDC_DEVICE_STATE), "NOT LOADED");
-    EXPECT_EQ(Text(IDC_SAVE), "N/A");
-}
-
-TEST_F(ActionDialogTest, ProgrammingEndsWithItsVerdictAndTheBarFull) {
-    LoadFile(64);
-    PressWithOperationDialog(IDC_PROG, {UntilClose(),
+// Escape, CANCEL and a close request only ask the worker to stop; CLOSE ends the dialog after.
+TEST_F(ActionDialogTest, CancelNeverClosesItAndTheWorkerEndsCancelled) {
+    PressWithOperationDialog(IDC_PROG, {WorkerHeld(),
                                         [](Dialog& d) {
-                                            EXPECT_EQ(d.GetDlgItemText(IDC_STATUS),
-                                                      "WRITE SUCCESSFUL!");
-                                            EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 100);
+                                            EXPECT_TRUE(gui_test::ActivateAndWait(&d));
+                                            gui_test::PressKey(&d, Qt::Key_Escape);
+                                            QTest::mouseClick(d.GetDlgItem(IDCANCEL),
+                                                              Qt::LeftButton);
+                                            d.close();
+                                            EXPECT_FALSE(Closed(d));
+                                            EXPECT_TRUE(d.isVisible());
+                                            EXPECT_TRUE(imageStore.IsCancelRequested());
+                                            return true;
+                                        },
+                                        ReleaseWorker(), UntilClose(),
+                                        [](Dialog& d) {
+                                            EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "CANCELLED!");
+                                            EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 0);
+                                            gui_test::PressKey(&d, Qt::Key_Escape);
+                                            EXPECT_FALSE(Closed(d));
                                             return true;
                                         },
                                         PressOk()});
-    for (int i = 0; i < 64; ++i) {
-        ASSERT_EQ(chip->Flash()[static_cast<std::size_t>(i)], imageStore.FileImage[i]);
-    }
-}
-
-TEST_F(ActionDialogTest, ViewersScrollAndHideWhileAnOperationRuns) {
-    LoadChipWithCountingBytes(300);
-    LoadFile(2000);
-    window->SendCommand(IDC_FILE_CONTENTS);
-    CDataDlg* viewer = window->FileViewer();
-    ASSERT_NE(viewer, nullptr);
-    ASSERT_TRUE(viewer->isVisible());
-
-    gate->Close();
-    PressWithOperationDialog(
-        IDC_READ, {WorkerHeld(),
-                   [&](Dialog&) {
-                       EXPECT_TRUE(viewer->isEnabled());
-                       auto* list = static_cast<QListWidget*>(viewer->GetDlgItem(IDC_VIEW_LIST));
-                       EXPECT_TRUE(list->isEnabled());
-                       QScrollBar* bar = list->verticalScrollBar();
-                       EXPECT_GT(bar->maximum(), 0);
-                       // A click in the scroll bar's trough below the handle pages down.
-                       QTest::mouseClick(bar, Qt::LeftButton, {},
-                                         QPoint(bar->width() / 2, bar->height() - 20));
-                       EXPECT_GT(bar->value(), 0);
-                       viewer->SendCommand(IDOK);  // CLOSE hides it
-                       EXPECT_FALSE(viewer->isVisible());
-                       return true;
-                   },
-                   ReleaseWorker(), UntilClose(), PressOk()});
-    EXPECT_EQ(window->FileViewer(), viewer);  // hidden, not destroyed
+    EXPECT_FALSE(chip->InProgrammingMode());
+    EXPECT_EQ(Text(IDC_DEVICE_STATE), "NOT LOADED");
+    EXPECT_EQ(Text(IDC_SAVE), "N/A");
 }
 
 struct QuitCase {
@@ -205,10 +125,8 @@ class QuitDuringOperationTest : public ActionDialogTest,
 // button that started the operation before the window went.
 TEST_P(QuitDuringOperationTest, NeverQuitsUnderTheWorker) {
     const auto [name, id, bySignal] = GetParam();
-    LoadFile(300);
     QWidget* button = window->GetDlgItem(id);
     button->setFocus();
-    gate->Close();
     std::vector<Step> steps = {WorkerHeld(),
                                [&](Dialog& d) {
                                    if (bySignal) {

@@ -2,28 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <random>
 #include <thread>
 #include <vector>
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
-#include "device_fixture.h"
+#include "device/port_access.h"
 #include "fake_main_window.h"
 #include "framework/message_box_types.h"
+#include "operations/erase_action.h"
 #include "operations/workers.h"
-#include "recording_operation_view.h"
+#include "sim_chip_fixture.h"
 
 namespace {
 
 // The main window with an operation dialog that runs its worker in place; the worker's
-// main-window updates land in the window, as the real dialog forwards them.
-class DeviceActionsTest : public DeviceFixture {
+// main-window updates land in the window, as the real dialog forwards them. The window shows a
+// completed read of 12 bytes and a loaded file.
+class DeviceActionsTest : public SimChipFixture {
 protected:
-    DeviceActionsTest() : DeviceFixture(10'000, true) {}
     void SetUp() override {
-        DeviceFixture::SetUp();
+        SimChipFixture::SetUp();
         window.operationDialog = [this](int viewKind) {
             imageStore.SetCancelRequested(false);
             RunWorker(viewKind, view);
@@ -31,123 +32,109 @@ protected:
                 window.SetItemText(id, text);
             }
         };
+        window.texts = {{IDC_DEVICE_STATE, "LOADED"},   {IDC_SAVE, "SAVE"},
+                        {IDC_DEVICE_BYTES, "12 bytes"}, {IDC_COMPARE_RESULT, "SAME"},
+                        {IDC_FILE_NAME, "a.bin"},       {IDC_FILE_BYTES, "16 bytes"}};
+        LoadFile(16);
     }
-
-    void LoadFile(int length) {
-        imageStore.fileLoaded = 1;
-        imageStore.fileByteCount = length;
-        for (int i = 0; i < length; ++i) {
-            imageStore.FileImage[i] = (i * 29 + 3) & 0xFF;
-        }
-        imageStore.FileImage[length - 1] = 0x5A;
+    void ExpectDeviceSide(const char* state, const char* save, const char* bytes,
+                          const char* compare) {
+        EXPECT_EQ(window.Text(IDC_DEVICE_STATE), state);
+        EXPECT_EQ(window.Text(IDC_SAVE), save);
+        EXPECT_EQ(window.Text(IDC_DEVICE_BYTES), bytes);
+        EXPECT_EQ(window.Text(IDC_COMPARE_RESULT), compare);
+        EXPECT_EQ(window.Text(IDC_FILE_NAME), "a.bin");
+        EXPECT_EQ(window.Text(IDC_FILE_BYTES), "16 bytes");
     }
 
     FakeMainWindow window;
     RecordingOperationView view;
 };
 
-TEST_F(DeviceActionsTest, ReadOfAnErasedChipShowsLoadedAndKeepsSaveAndCount) {
-    window.texts[IDC_SAVE] = "earlier";
-    window.texts[IDC_DEVICE_BYTES] = "12 bytes";
-    window.texts[IDC_COMPARE_RESULT] = "SAME";
+struct ReadCase {
+    const char* name;
+    int programLength;  // bytes before the erased rest
+    int cancelAt;
+    const char* save;
+    const char* bytes;
+};
+
+class ReadActionTest : public DeviceActionsTest, public ::testing::WithParamInterface<ReadCase> {};
+
+// A read always clears the compare result; only a completed read of data changes SAVE and the
+// count.
+TEST_P(ReadActionTest, ShowsWhatWasRead) {
+    LoadFile(GetParam().programLength);
+    HoldFile(*chip);
+    view.CancelAt(GetParam().cancelAt);
     OnRead(window);
-    EXPECT_EQ(window.Text(IDC_DEVICE_STATE), "LOADED");
-    EXPECT_EQ(window.Text(IDC_SAVE), "earlier");
-    EXPECT_EQ(window.Text(IDC_DEVICE_BYTES), "12 bytes");
-    EXPECT_EQ(window.Text(IDC_COMPARE_RESULT), "");
+    ExpectDeviceSide("LOADED", GetParam().save, GetParam().bytes, "");
     EXPECT_TRUE(window.boxes.empty());
 }
 
-TEST_F(DeviceActionsTest, ReadOfAProgramShowsItsCountAndOffersSave) {
-    std::vector<std::uint8_t> program(300, 0x21);
-    for (std::size_t i = 0; i < program.size(); i += 2) {
-        program[i] = 0x42;
-    }
-    chip->LoadFlash(program);
-    OnRead(window);
-    EXPECT_EQ(imageStore.deviceByteCount, 300);
-    EXPECT_EQ(window.Text(IDC_DEVICE_STATE), "LOADED");
-    EXPECT_EQ(window.Text(IDC_SAVE), "SAVE");
-    EXPECT_EQ(window.Text(IDC_DEVICE_BYTES), "300 bytes");
-}
-
-TEST_F(DeviceActionsTest, ACancelledReadAfterACompletedOneKeepsLoadedAndTheOldCount) {
-    std::vector<std::uint8_t> program(300);
-    for (std::size_t i = 0; i < program.size(); ++i) {
-        program[i] = static_cast<std::uint8_t>(i);
-    }
-    chip->LoadFlash(program);
-    OnRead(window);
-    ASSERT_EQ(window.Text(IDC_DEVICE_BYTES), "300 bytes");
-    view.progress.clear();
-    view.onProgress = [](int, int updates) {
-        if (updates == 310) {
-            imageStore.SetCancelRequested(true);
-        }
-    };
-    OnRead(window);
-    EXPECT_EQ(window.Text(IDC_DEVICE_STATE), "LOADED");
-    EXPECT_EQ(window.Text(IDC_DEVICE_BYTES), "300 bytes");
-    EXPECT_EQ(window.Text(IDC_SAVE), "N/A");
-    EXPECT_EQ(imageStore.deviceImageValid, 0);
-    EXPECT_EQ(imageStore.deviceByteCount, 0);
-}
-
-TEST_F(DeviceActionsTest, ProgramWithoutAFileSaysSoAndStartsNothing) {
-    OnProgram(window);
-    ASSERT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.boxes[0].text, "NO DATA TO LOAD");
-    EXPECT_EQ(window.boxes[0].caption, "ERROR");
-    EXPECT_EQ(window.boxes[0].type, MB_OK);
-    EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "operation 1"), 0);
-    EXPECT_EQ(chip->Counts().obeyed, 0u);
-}
+INSTANTIATE_TEST_SUITE_P(Table, ReadActionTest,
+                         ::testing::Values(ReadCase{"ErasedChip", 0, 0, "SAVE", "12 bytes"},
+                                           ReadCase{"Program", 300, 0, "SAVE", "300 bytes"},
+                                           ReadCase{"Cancelled", 300, 10, "N/A", "12 bytes"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(DeviceActionsTest, ProgramResetsTheDeviceSideWhateverTheOutcome) {
-    LoadFile(64);
     chip->AddUnprogrammableCell(3);
     imageStore.deviceImageValid = 1;
-    imageStore.deviceByteCount = 64;
-    window.texts[IDC_DEVICE_STATE] = "LOADED";
-    window.texts[IDC_SAVE] = "SAVE";
-    window.texts[IDC_COMPARE_RESULT] = "SAME";
-    window.texts[IDC_DEVICE_BYTES] = "64 bytes";
     OnProgram(window);
     EXPECT_EQ(view.LastStatus(), "WRITE FAILED!");
-    EXPECT_EQ(window.Text(IDC_DEVICE_STATE), "NOT LOADED");
-    EXPECT_EQ(window.Text(IDC_SAVE), "N/A");
-    EXPECT_EQ(window.Text(IDC_COMPARE_RESULT), "");
-    EXPECT_EQ(window.Text(IDC_DEVICE_BYTES), "");
+    ExpectDeviceSide("NOT LOADED", "N/A", "", "");
     EXPECT_EQ(imageStore.deviceImageValid, 0);
     EXPECT_EQ(imageStore.deviceByteCount, 0);
 }
 
-TEST_F(DeviceActionsTest, ActionsBeforeCalibrationShowTheGateAndChangeNothing) {
-    // A timer whose one-shot has not fired yet.
-    timer = std::make_unique<CCycleTimer>(counter, std::make_unique<ManualOneShot>());
-    cycleTimer = timer.get();
-    LoadFile(10);
-    const auto before = window.texts;
-    OnRead(window);
-    OnProgram(window);
-    ASSERT_EQ(window.boxes.size(), 2u);
-    for (const auto& box : window.boxes) {
-        EXPECT_EQ(box.text, "TIMING ROUTINE STILL CALIBRATING.\nTRY AGAIN SOON.");
-        EXPECT_EQ(box.caption, "ERROR");
-    }
-    EXPECT_EQ(window.texts, before);
+TEST_F(DeviceActionsTest, EraseAsksFirstAndDecliningChangesNothing) {
+    HoldFile(*chip);
+    const auto flash = chip->Flash();
+    window.boxAnswers = {IDCANCEL_ANSWER};
+    OnErase(window);
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].text, "ERASE FLASH CONTENTS?");
+    EXPECT_EQ(window.boxes[0].caption, "WARNING");
+    EXPECT_EQ(window.boxes[0].type, MB_OKCANCEL | MB_DEFBUTTON1);
     EXPECT_EQ(chip->Counts().obeyed, 0u);
+    EXPECT_EQ(chip->Flash(), flash);
+    ExpectDeviceSide("LOADED", "SAVE", "12 bytes", "SAME");
+}
+
+TEST_F(DeviceActionsTest, ConfirmedEraseClearsTheChipAndResetsOnlyTheDeviceSide) {
+    HoldFile(*chip);
+    imageStore.deviceImageValid = 1;
+    imageStore.deviceByteCount = 12;
+    OnErase(window);
+    EXPECT_EQ(window.boxes.size(), 1u);    // the question only: nothing reports the end
+    EXPECT_EQ(chip->Counts().obeyed, 2u);  // programming enable, chip erase
+    EXPECT_TRUE(
+        std::all_of(chip->Flash().begin(), chip->Flash().end(), [](auto b) { return b == 0xFF; }));
+    EXPECT_FALSE(chip->InProgrammingMode());
+    ExpectDeviceSide("NOT LOADED", "N/A", "", "");
+    EXPECT_EQ(imageStore.deviceImageValid, 0);
+    EXPECT_EQ(imageStore.deviceByteCount, 0);
+    EXPECT_EQ(imageStore.fileByteCount, 16);
+}
+
+TEST_F(DeviceActionsTest, WithNoPortAnActionShowsTheMessageAndNothingElse) {
+    ClosePort();
+    SetPortOpener([](std::string*) { return std::unique_ptr<PortIo>(); });
+    OnErase(window);
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].text, "COULD NOT OPEN PARALLEL PORT");
+    EXPECT_EQ(window.boxes[0].caption, "ERROR");
+    ExpectDeviceSide("LOADED", "SAVE", "12 bytes", "SAME");
 }
 
 // The worker on its own thread, cancelled from this one at random points: the handover of
 // results through operationBusy must hold up under ThreadSanitizer.
 TEST_F(DeviceActionsTest, WorkersCancelledAtRandomPointsFromAnotherThread) {
-    LoadFile(40);
-    std::vector<std::uint8_t> program(200);
-    for (std::size_t i = 0; i < program.size(); ++i) {
-        program[i] = static_cast<std::uint8_t>(i * 3);
-    }
-    chip->LoadFlash(program);
+    LoadFile(200);
+    HoldFile(*chip);
+    const auto program = chip->Flash();
+    imageStore.fileByteCount = 40;
     std::mt19937 random(8252);
     for (int round = 0; round < 40; ++round) {
         const int kind = round % 2;
@@ -172,9 +159,8 @@ TEST_F(DeviceActionsTest, WorkersCancelledAtRandomPointsFromAnotherThread) {
                         threadView.LastStatus() == "WRITE SUCCESSFUL!")
                 << threadView.LastStatus();
         }
-        // The program pass may have rewritten the chip's first bytes: put the program back.
-        chip->LoadFlash(program);
         worker.join();
+        chip->Flash() = program;  // the program pass may have rewritten the first bytes
         EXPECT_EQ(threadView.closeLabels, 1);
         EXPECT_FALSE(chip->InProgrammingMode());
     }
