@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <regex>
@@ -12,6 +13,7 @@
 
 #include "child_process.h"
 #include "scratch_dir.h"
+#include "sim/flash_file.h"
 
 namespace {
 
@@ -20,8 +22,8 @@ using test_support::FileBytes;
 using test_support::RunChild;
 using test_support::WriteFileBytes;
 
-const std::filesystem::path kCli = ISP_CLI_PATH;
 const std::string kBlink = std::string(ISP_SOURCE_DIR) + "/examples/blink/blink.obj";
+const std::string kSigrok = "/usr/bin/sigrok-cli";
 
 std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
@@ -41,35 +43,56 @@ protected:
                 argument.replace(at, 5, Path(""));
             }
         }
-        return RunChild(kCli, arguments, capture.path());
+        return RunChild(ISP_CLI_PATH, arguments, capture.path());
     }
-    std::string Path(const char* name) const { return (dir.path() / name).string(); }
-    std::string Chip() const { return "--sim=" + Path("chip file.bin"); }
+    std::string Path(const std::string& name) const { return (dir.path() / name).string(); }
+    std::string ChipBytes() const { return FileBytes(dir.path() / "chip file.bin"); }
+    void Write(const char* name, const std::string& bytes) {
+        WriteFileBytes(dir.path() / name, bytes);
+    }
+
+    // The bytes sigrok's SPI decoder finds on MOSI in a VCD trace, two hex digits each.
+    std::vector<std::string> DecodedMosi(const char* vcd) {
+        const ChildResult decoded =
+            RunChild(kSigrok,
+                     {"-I", "vcd", "-i", Path(vcd), "-P", "spi:clk=SCK:mosi=MOSI:miso=MISO", "-A",
+                      "spi=mosi-data"},
+                     capture.path());
+        std::vector<std::string> bytes;
+        for (const std::string& line : Lines(decoded.out)) {
+            bytes.push_back(line.substr(line.size() - 2));
+        }
+        return bytes;
+    }
 
     test_support::ScratchDir dir{true};
     test_support::ScratchDir capture;
 };
 
+const std::string kSim = "--sim=$DIR/chip file.bin";
+
 struct OptionCase {
     const char* name;
     std::vector<std::string> arguments;
     int exitStatus;
-    const char* message;  // a line of its stdout or stderr begins with it
+    const char* message;  // a regular expression matching the start of a line of stdout or stderr
 };
 
 class CliOptionTest : public CliProcessTest, public ::testing::WithParamInterface<OptionCase> {};
 
 TEST_P(CliOptionTest, ExitsWithItsStatusAndMessage) {
-    WriteFileBytes(dir.path() / "bad.hex", ":0100000041BF\n:00000001FF\n");  // checksum wrong
-    WriteFileBytes(dir.path() / "over size.bin", std::string(9000, '\0'));
-    WriteFileBytes(dir.path() / "a b.BIN", std::string("\x12\x34\xFF\x00\x56", 5));
-    WriteFileBytes(dir.path() / "code.s19", "S1060010A1B2C3D3\nS9030000FC\n");  // 3 bytes at 0x10
+    Write("bad.hex", ":0100000041BF\n:00000001FF\n");  // checksum wrong
+    Write("over size.bin", std::string(9000, '\0'));
+    Write("a b.BIN", std::string("\x12\x34\xFF\x00\x56", 5));
+    Write("code.s19", "S1060010A1B2C3D3\nS9030000FC\n");  // 3 bytes at 0x10
+    Write("beyond.hex", ":0307FE00A1B2C3E2\n:00000001FF\n");
+    Write("beyond.bin", std::string(2049, '\0'));
     std::filesystem::create_directories(dir.path() / "a directory");
     const ChildResult run = Run(GetParam().arguments);
     EXPECT_EQ(run.exitStatus, GetParam().exitStatus) << run.err;
     // Status lines on stderr may come first: the message begins a line.
-    EXPECT_NE(("\n" + run.out + run.err).find("\n" + std::string(GetParam().message)),
-              std::string::npos)
+    EXPECT_TRUE(std::regex_search(run.out + run.err,
+                                  std::regex(std::string("(^|\n)") + GetParam().message)))
         << run.out << run.err;
 }
 
@@ -77,11 +100,11 @@ TEST_P(CliOptionTest, ExitsWithItsStatusAndMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Table, CliOptionTest,
     ::testing::Values(
-        OptionCase{"Erase", {"--sim=$DIR/c.bin", "erase"}, 0, ""},
-        OptionCase{"RawInAnyCase", {"--sim=$DIR/c.bin", "--trace=$DIR/t.vcd", "program", "$DIR/a b.BIN"}, 0, "WRITE SUCCESSFUL!\n"},
-        OptionCase{"OptionAfterTheCommand", {"verify", "$DIR/code.s19", "--sim=$DIR/c.bin"}, 1, "DIFFERENT\n"},
-        OptionCase{"ReadErased", {"--sim=$DIR/c.bin", "read", "$DIR/r.bin"}, 0, "0 bytes\n"},
-        OptionCase{"DumpErased", {"--sim=$DIR/c.bin", "dump"}, 0, ""},
+        OptionCase{"Erase", {kSim, "erase"}, 0, ""},
+        OptionCase{"RawInAnyCase", {kSim, "--trace=$DIR/t.vcd", "program", "$DIR/a b.BIN"}, 0, "WRITE SUCCESSFUL!\n"},
+        OptionCase{"OptionAfterTheCommand", {"verify", "$DIR/code.s19", kSim}, 1, "DIFFERENT\n"},
+        OptionCase{"ReadErased", {kSim, "read", "$DIR/r.bin"}, 0, "0 bytes\n"},
+        OptionCase{"DumpErased", {kSim, "dump"}, 0, ""},
         OptionCase{"NoCommand", {}, 2, "isp8252-cli: no command\nusage:"},
         OptionCase{"UnknownCommand", {"burn"}, 2, "isp8252-cli: unknown command burn\nusage:"},
         OptionCase{"UnknownOption", {"--fast", "erase"}, 2, "isp8252-cli: unknown option --fast\n"},
@@ -95,31 +118,39 @@ INSTANTIATE_TEST_SUITE_P(
                    "isp8252-cli: --osc: 2M is not a crystal from 3 to 24 MHz\nusage:"},
         OptionCase{"FullWithoutRead", {"--full", "dump"}, 2, "isp8252-cli: --full goes with read"},
         OptionCase{"SimOscWithoutSim", {"--sim-osc=6M", "erase"}, 2, "isp8252-cli: --sim-osc"},
-        OptionCase{"MissingFile", {"--sim=$DIR/c.bin", "program", "$DIR/nowhere.hex"}, 3, "FILE DOES NOT EXIST: "},
-        OptionCase{"BadFirmware", {"--sim=$DIR/c.bin", "program", "$DIR/bad.hex"}, 3, "COULD NOT READ FILE: "},
+        OptionCase{"LockModeOne", {"lock", "1"}, 2, "isp8252-cli: lock takes a mode: 2, 3 or 4\nusage:"},
+        OptionCase{"UnknownMemory", {"--memory=data", "dump"}, 2, "isp8252-cli: --memory: data is neither code nor eeprom\nusage:"},
+        OptionCase{"MemoryWithErase", {"--memory=eeprom", "erase"}, 2,
+                   "isp8252-cli: --memory goes with program, read, verify and dump only\nusage:"},
+        OptionCase{"MissingFile", {kSim, "program", "$DIR/nowhere.hex"}, 3, "FILE DOES NOT EXIST: "},
+        OptionCase{"BadFirmware", {kSim, "program", "$DIR/bad.hex"}, 3, "COULD NOT READ FILE: "},
+        OptionCase{"HexBeyondTheEeprom", {kSim, "--memory=eeprom", "program", "$DIR/beyond.hex"}, 3,
+                   "COULD NOT READ FILE: .*/beyond.hex:1: data at address 0x0800 lies beyond the 2048-byte EEPROM\n$"},
+        OptionCase{"RawBeyondTheEeprom", {kSim, "--memory=eeprom", "verify", "$DIR/beyond.bin"}, 3,
+                   "COULD NOT READ FILE: .*/beyond.bin: data at address 0x0800 lies beyond the 2048-byte EEPROM\n$"},
         OptionCase{"ChipFileTooLarge", {"--sim=$DIR/over size.bin", "erase"}, 3, "COULD NOT READ FILE: "},
-        OptionCase{"ReadIntoADirectory", {"--sim=$DIR/c.bin", "read", "$DIR/a directory"}, 3, "COULD NOT WRITE FILE: "},
+        OptionCase{"ReadIntoADirectory", {kSim, "read", "$DIR/a directory"}, 3, "COULD NOT WRITE FILE: "},
         OptionCase{"NoParallelPort", {"erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "},
         OptionCase{"NoSuchPortDevice", {"--port=/dev/parport9", "erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "},
         OptionCase{"BadPortText", {"--port=lpt", "erase"}, 2, "isp8252-cli: --port: bad port \"lpt\""},
-        OptionCase{"PortWithSim", {"--port=0x278", "--sim=$DIR/c.bin", "erase"}, 2,
+        OptionCase{"PortWithSim", {"--port=0x278", kSim, "erase"}, 2,
                    "isp8252-cli: --port names a real port; --sim has none\n"},
-        OptionCase{"OscFasterThanTheSimulatedCrystal", {"--sim=$DIR/c.bin", "--sim-osc=6M", "--osc=12M", "erase"}, 4,
+        OptionCase{"OscFasterThanTheSimulatedCrystal", {kSim, "--sim-osc=6M", "--osc=12M", "erase"}, 4,
                    "simulated chip: "}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
 TEST_F(CliProcessTest, ProgramVerifyReadAndDumpShareOneChip) {
-    const ChildResult program = Run({Chip(), "program", kBlink});
+    const ChildResult program = Run({kSim, "program", kBlink});
     EXPECT_EQ(program.exitStatus, 0) << program.err;
     EXPECT_EQ(program.out, "WRITE SUCCESSFUL!\n");
-    const std::string chip = FileBytes(dir.path() / "chip file.bin");
+    const std::string chip = ChipBytes();
     ASSERT_EQ(chip.size(), 8192u);
     EXPECT_EQ(chip.substr(164), std::string(8192 - 164, '\xFF'));
-    EXPECT_EQ(Run({Chip(), "verify", kBlink}).out, "SAME\n");
-    EXPECT_EQ(Run({Chip(), "read", Path("read back.bin")}).out, "164 bytes\n");
+    EXPECT_EQ(Run({kSim, "verify", kBlink}).out, "SAME\n");
+    EXPECT_EQ(Run({kSim, "read", "$DIR/read back.bin"}).out, "164 bytes\n");
     EXPECT_EQ(FileBytes(dir.path() / "read back.bin"), chip.substr(0, 164));
-    const auto dump = Lines(Run({Chip(), "dump"}).out);
+    const auto dump = Lines(Run({kSim, "dump"}).out);
     ASSERT_EQ(dump.size(), 164u);
     EXPECT_EQ(dump[0], "0         2");  // LJMP at the reset vector
     EXPECT_EQ(dump[0xA3].rfind("A3         ", 0), 0u);
@@ -153,23 +184,22 @@ std::vector<std::uint64_t> SckPhasesNs(const std::string& vcd, char* lastRst = n
 
 // --osc: each byte read first, written only when it differs, polled until true; read --full.
 TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
-    WriteFileBytes(dir.path() / "four.bin", std::string("\x5A\xA5\x01\x80", 4));
-    const std::string crystal = "--sim-osc=12M";
-    const ChildResult first = Run(
-        {Chip(), crystal, "--osc=12M", "--trace=" + Path("p.vcd"), "program", Path("four.bin")});
+    Write("four.bin", std::string("\x5A\xA5\x01\x80", 4));
+    const ChildResult first =
+        Run({kSim, "--sim-osc=12M", "--osc=12M", "--trace=$DIR/p.vcd", "program", "$DIR/four.bin"});
     EXPECT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(first.out, "WRITE SUCCESSFUL!\n");
     EXPECT_TRUE(std::regex_search(
         first.err,
         std::regex("\n4 bytes: 4 written, 0 already equal, verified, [0-9]+\\.[0-9] s\n$")))
         << first.err;
-    const ChildResult again = Run({Chip(), crystal, "--osc=12M", "program", Path("four.bin")});
+    const ChildResult again = Run({kSim, "--sim-osc=12M", "--osc=12M", "program", "$DIR/four.bin"});
     EXPECT_NE(again.err.find("\n4 bytes: 0 written, 4 already equal, verified, "),
               std::string::npos)
         << again.err;
-    const ChildResult full = Run({Chip(), "--osc=12M", "read", "--full", Path("all.bin")});
+    const ChildResult full = Run({kSim, "--osc=12M", "read", "--full", "$DIR/all.bin"});
     EXPECT_EQ(full.out, "8192 bytes\n") << full.err;
-    EXPECT_EQ(FileBytes(dir.path() / "all.bin"), FileBytes(dir.path() / "chip file.bin"));
+    EXPECT_EQ(FileBytes(dir.path() / "all.bin"), ChipBytes());
 
     const auto phases = SckPhasesNs(FileBytes(dir.path() / "p.vcd"));
     ASSERT_GT(phases.size(), 48u * 13u);
@@ -178,17 +208,10 @@ TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
 #if defined(_WIN32)
     GTEST_SKIP() << "sigrok-cli is a Linux program";
 #endif
-    if (!std::filesystem::exists("/usr/bin/sigrok-cli")) {
+    if (!std::filesystem::exists(kSigrok)) {
         GTEST_SKIP() << "sigrok-cli is not installed";
     }
-    const ChildResult decoded = RunChild("/usr/bin/sigrok-cli",
-                                         {"-I", "vcd", "-i", Path("p.vcd"), "-P",
-                                          "spi:clk=SCK:mosi=MOSI:miso=MISO", "-A", "spi=mosi-data"},
-                                         capture.path());
-    std::vector<std::string> bytes;
-    for (const std::string& line : Lines(decoded.out)) {
-        bytes.push_back(line.substr(line.size() - 2));
-    }
+    const std::vector<std::string> bytes = DecodedMosi("p.vcd");
     // Enable; each byte read first, written, polled until true; then the verify reads.
     std::size_t at = 3;
     const auto take = [&](const std::string& op, int address) {
@@ -200,14 +223,14 @@ TEST_F(CliProcessTest, OscWritesOnlyWhatDiffersAtTheDataSheetPace) {
     ASSERT_EQ(bytes.at(0), "AC");
     const char* data[] = {"5A", "A5", "01", "80"};
     for (int a = 0; a < 4; ++a) {
-        ASSERT_TRUE(take("01", a) && take("02", a)) << a << "\n" << decoded.out;
+        ASSERT_TRUE(take("01", a) && take("02", a)) << a;
         EXPECT_EQ(bytes[at - 1], data[a]);
         ASSERT_TRUE(take("01", a)) << "no poll after writing " << a;
         while (take("01", a)) {
         }
     }
     for (int a = 0; a < 4; ++a) {
-        ASSERT_TRUE(take("01", a)) << "verify " << a << "\n" << decoded.out;
+        ASSERT_TRUE(take("01", a)) << "verify " << a;
     }
     EXPECT_EQ(at, bytes.size());
 }
@@ -219,9 +242,11 @@ TEST_F(CliProcessTest, CtrlCDuringProgramCancelsAndLeavesTheChipOutOfProgramming
     for (std::size_t i = 0; i < image.size(); ++i) {
         image[i] = static_cast<char>(i * 13);
     }
-    WriteFileBytes(dir.path() / "big.bin", image);
+    Write("big.bin", image);
     const auto child = test_support::StartChild(
-        kCli, {Chip(), "--trace=" + Path("cancel trace.vcd"), "program", Path("big.bin")},
+        ISP_CLI_PATH,
+        {"--sim=" + Path("chip file.bin"), "--trace=" + Path("cancel trace.vcd"), "program",
+         Path("big.bin")},
         capture.path());
     // A bounded wait: a child that never says so fails the test rather than hanging it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -238,11 +263,104 @@ TEST_F(CliProcessTest, CtrlCDuringProgramCancelsAndLeavesTheChipOutOfProgramming
     char rst = '?';
     SckPhasesNs(FileBytes(dir.path() / "cancel trace.vcd"), &rst);
     EXPECT_EQ(rst, '0') << "the chip must be out of programming mode";
-    const std::string chip = FileBytes(dir.path() / "chip file.bin");
+    const std::string chip = ChipBytes();
     ASSERT_EQ(chip.size(), 8192u);
     EXPECT_NE(chip.substr(0, image.size()), image);  // interrupted before the end
 }
-
 #endif
+
+struct RoundTripCase {
+    const char* name;
+    const char* file;
+    std::string contents;
+    std::size_t at;  // where the data lands in the EEPROM
+    std::string data;
+    const char* dumpLine;  // one of the lines `dump` lists
+};
+
+class EepromRoundTripTest : public CliProcessTest,
+                            public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(EepromRoundTripTest, ProgramVerifyReadAndDumpTheEeprom) {
+    const RoundTripCase& c = GetParam();
+    Write(c.file, c.contents);
+    const std::string file = Path(c.file);
+    const std::string eeprom = "--memory=eeprom";
+    EXPECT_EQ(Run({kSim, "--osc=12M", eeprom, "program", file}).out, "WRITE SUCCESSFUL!\n");
+    std::string expected(2048, '\xFF');
+    expected.replace(c.at, c.data.size(), c.data);
+    const std::string chip = ChipBytes();
+    ASSERT_EQ(chip.size(), sim::kStateFileBytes);
+    EXPECT_EQ(chip.substr(0, 8192), std::string(8192, '\xFF'));  // the code memory untouched
+    EXPECT_EQ(chip.substr(8192, 2048), expected);
+    EXPECT_EQ(Run({kSim, "--osc=12M", eeprom, "verify", file}).out, "SAME\n");
+    EXPECT_EQ(Run({kSim, "--osc=12M", eeprom, "read", "$DIR/back.bin"}).out, "2048 bytes\n");
+    EXPECT_EQ(FileBytes(dir.path() / "back.bin"), expected);
+    const ChildResult dump = Run({kSim, "--osc=12M", eeprom, "dump"});
+    EXPECT_EQ(std::count(dump.out.begin(), dump.out.end(), '\n'), 2048);
+    EXPECT_NE(dump.out.find(c.dumpLine), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EepromRoundTripTest,
+    ::testing::Values(RoundTripCase{"Raw", "cal.bin", std::string("\x12\x34\x00\xFF\x56\xFF", 6), 0,
+                                    std::string("\x12\x34\x00\xFF\x56\xFF", 6), "\n1         34\n"},
+                      RoundTripCase{"IntelHex", "cal.hex", ":0307FD00A1B2C3E3\n:00000001FF\n",
+                                    0x7FD, "\xA1\xB2\xC3", "\n7FF         C3\n"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(CliProcessTest, LockModesHoldUntilAnErase) {
+    Write("code.bin", "\xAA\xBB");
+    Write("other.bin", "\x01\x02");
+    Write("cal.bin", "\x5A");
+    ASSERT_EQ(Run({kSim, "--osc=12M", "program", "$DIR/code.bin"}).exitStatus, 0);
+    ASSERT_EQ(Run({kSim, "--osc=12M", "--memory=eeprom", "program", "$DIR/cal.bin"}).exitStatus, 0);
+    const ChildResult lock2 = Run({kSim, "lock", "2"});
+    EXPECT_EQ(lock2.exitStatus, 0);
+    EXPECT_EQ(lock2.out,
+              "LOCK MODE 2 SENT: further programming of the code flash disabled\n"
+              "Only a chip erase (isp8252-cli erase) clears the lock bits.\n"
+              "The lock bits cannot be read back serially: not verified.\n");
+    const ChildResult polled = Run({kSim, "--osc=12M", "program", "$DIR/other.bin"});
+    EXPECT_EQ(polled.exitStatus, 1);
+    EXPECT_EQ(polled.out, "WRITE FAILED!\n");
+    EXPECT_EQ(polled.err,
+              "PROGRAMMING DEVICE\nWRITE FAILED!\naddress 0x0000 did not read back true within "
+              "10 ms\nthe chip may be locked: only `erase` clears the lock bits (and the whole "
+              "chip)\n");
+    EXPECT_EQ(Run({kSim, "--osc=12M", "read", "$DIR/mode2.bin"}).out, "2 bytes\n");
+    EXPECT_EQ(FileBytes(dir.path() / "mode2.bin"), "\xAA\xBB");
+
+    const std::string lock3 = Run({kSim, "--trace=$DIR/l.vcd", "lock", "3"}).out;
+    EXPECT_TRUE(
+        lock3.starts_with("LOCK MODE 3 SENT: further programming of the code flash and "
+                          "reading it back disabled\n"))
+        << lock3;
+    if (std::filesystem::exists(kSigrok)) {  // Enable, then Write Lock Bits
+        EXPECT_EQ(DecodedMosi("l.vcd"),
+                  (std::vector<std::string>{"AC", "53", "00", "AC", "27", "00"}));
+    }
+    EXPECT_EQ(Run({kSim, "--osc=12M", "read", "--full", "$DIR/mode3.bin"}).exitStatus, 0);
+    EXPECT_EQ(FileBytes(dir.path() / "mode3.bin"), std::string(8192, '\xFF'));
+
+    EXPECT_EQ(Run({kSim, "--osc=12M", "erase"}).exitStatus, 0);
+    EXPECT_EQ(ChipBytes(), std::string(8192, '\xFF'));  // code, EEPROM and lock bits all cleared
+    EXPECT_EQ(Run({kSim, "--osc=12M", "program", "$DIR/other.bin"}).out, "WRITE SUCCESSFUL!\n");
+}
+
+TEST_F(CliProcessTest, AnEepromProgramTraceDecodesAsDataMemoryInstructions) {
+    if (!std::filesystem::exists(kSigrok)) {
+        GTEST_SKIP() << "sigrok-cli is not installed";
+    }
+    Write("cal.bin", "\x11\x22\x33");
+    ASSERT_EQ(
+        Run({kSim, "--trace=$DIR/e.vcd", "--memory=eeprom", "program", "$DIR/cal.bin"}).exitStatus,
+        0);
+    // Enable, Write Data (00 aaa 110) per byte, then Read Data (00 aaa 101) for the verify.
+    EXPECT_EQ(
+        DecodedMosi("e.vcd"),
+        (std::vector<std::string>{"AC", "53", "00", "06", "00", "11", "06", "01", "22", "06", "02",
+                                  "33", "05", "00", "00", "05", "01", "FF", "05", "02", "00"}));
+}
 
 }  // namespace

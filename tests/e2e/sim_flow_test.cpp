@@ -20,39 +20,29 @@ std::string ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
+using SimFlowTest = MainWindowFixture;
+
 // A user's whole session on the simulated chip, with the example firmware and the real converter,
 // in folders with blanks in their names.
-class SimFlowTest : public MainWindowFixture {
-protected:
-    void SetUp() override {
-        MainWindowFixture::SetUp();
-        ASSERT_TRUE(root.isValid());
-        ASSERT_TRUE(QDir(root.path()).mkpath("start up") &&
-                    QDir(root.path()).mkpath("my firmware"));
-        ASSERT_TRUE(QFile::copy(ISP_HEX_BIN_PATH, Path("start up/hex-bin")));
-        ASSERT_TRUE(
-            QFile::copy(ISP_SOURCE_DIR "/examples/blink/blink.obj", Path("my firmware/blink.obj")));
-        Calibrate();
-        OpenMainWindow();
-        std::strcpy(window->StartupDirectory(), Path("start up").toLocal8Bit().constData());
-    }
-
-    QString Path(const char* relative) const { return root.filePath(relative); }
-
+TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
+    QTemporaryDir root{QDir::tempPath() + "/isp8252 end to end XXXXXX"};
+    const auto Path = [&root](const char* relative) { return root.filePath(relative); };
+    ASSERT_TRUE(QDir(root.path()).mkpath("start up") && QDir(root.path()).mkpath("my firmware"));
+    ASSERT_TRUE(QFile::copy(ISP_HEX_BIN_PATH, Path("start up/hex-bin")));
+    ASSERT_TRUE(
+        QFile::copy(ISP_SOURCE_DIR "/examples/blink/blink.obj", Path("my firmware/blink.obj")));
+    Calibrate();
+    OpenMainWindow();
+    std::strcpy(window->StartupDirectory(), Path("start up").toLocal8Bit().constData());
     // Plays the operation dialog of a button to its end and checks its last status.
-    void RunOperation(int id, const char* status) {
+    const auto RunOperation = [this](int id, const char* status) {
         PressWithOperationDialog(id, {[](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; },
                                       [status](Dialog& d) {
                                           EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), status);
                                           d.SendCommand(IDOK);
                                           return true;
                                       }});
-    }
-
-    QTemporaryDir root{QDir::tempPath() + "/isp8252 end to end XXXXXX"};
-};
-
-TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
+    };
     const auto firmware = firmware::ParseFirmware(ReadFile(Path("my firmware/blink.obj")));
     ASSERT_TRUE(firmware.ok());
     const std::string bytes(firmware.image.begin(), firmware.image.end());

@@ -6,7 +6,6 @@
 #include "app/resource_ids.h"
 #include "fake_main_window.h"
 #include "views/compare_action.h"
-#include "views/contents_lines.h"
 
 namespace {
 
@@ -46,13 +45,5 @@ INSTANTIATE_TEST_SUITE_P(
                     CompareCase{1, 1, 300, 299, "DIFFERENT"}, CompareCase{1, 1, 300, 300, "SAME"},
                     CompareCase{1, 1, 310, -1, "SAME"}, CompareCase{0, 1, 300, 5, "untouched"},
                     CompareCase{1, 0, 300, 5, "untouched"}));
-
-TEST(ContentsLineTest, AddressAndValueInUpperCaseHexNineBlanksApart) {
-    char line[kContentsLineBufferSize];
-    FormatContentsLine(line, 0xABC, 0xDE);
-    EXPECT_STREQ(line, "ABC         DE");
-    FormatContentsLine(line, 8191, 255);
-    EXPECT_STREQ(line, "1FFF         FF");
-}
 
 }  // namespace
