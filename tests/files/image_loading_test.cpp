@@ -146,12 +146,12 @@ TEST_P(LoadTest, ShowsWhatItLoadedOrWhyNot) {
         expected.replace(at, 1, "N=|B=|open|N=" + chosen.filename().string());
     }
     EXPECT_EQ(Events(), expected);
-    EXPECT_EQ(window.openFilters,
-              std::vector<std::string>(
-                  window.openFilters.size(),
+    for (const std::string& filter : window.openFilters) {
+        EXPECT_EQ(filter,
                   "Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*|"
                   "Firmware Files (*.hex *.ihx *.s19 *.s28 *.s37 *.srec *.mot)|"
-                  "*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot||"));
+                  "*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot||");
+    }
     const std::string image = GetParam().image;
     EXPECT_EQ(imageStore.fileLoaded, image == "-" ? 0 : 1);
     EXPECT_EQ(LoadedImage(), image == "-" ? "" : Content(image));
@@ -208,8 +208,6 @@ const LoadCase kLoadCases[] = {
     {"ReloadConverts", "a.obj=20 browse=a.obj a.obj=30 reload",
      "@|[|]|B=20 bytes|B=|[|]|B=30 bytes", "30", 2},
     {"ReloadFirst", "a.bin=10 reload", "B=|box FILE DOES NOT EXIST|N=", "-", 0},
-    {"ReloadAfterCancel", "a.bin=10 browse=a.bin cancel reload",
-     "@|B=10 bytes|N=|B=|open|B=|box FILE DOES NOT EXIST|N=", "-", 0},
     {"ReloadRemoved", "a.bin=64 browse=a.bin rm=a.bin reload",
      "@|B=64 bytes|B=|box FILE DOES NOT EXIST|N=", "64", 0},
     {"ReloadFailedConversion", "a.obj=64 browse=a.obj conv=fail reload",

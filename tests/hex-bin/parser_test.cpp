@@ -92,10 +92,6 @@ std::vector<ParseCase> Cases() {
          SRec('0', 0, {'h', 'e', 'x'}) + SRec('1', 0, {2, 1, 0}) + SRec('1', 0x100, {0x80}) +
              SRec('9', 0) + "garbage\n",
          "", Image(0x101, {{0, {2, 1, 0}}, {0x100, {0x80}}})},
-        {"SRecordS2S8", SRec('2', 0x000800, {0x12, 0x34}) + SRec('8', 0x800), "",
-         Image(0x802, {{0x800, {0x12, 0x34}}})},
-        {"SRecordS3S7", SRec('3', 0x1FFF, {0x5A}) + SRec('7', 0), "",
-         Image(0x2000, {{0x1FFF, {0x5A}}})},
         {"SRecordS5CountMatches",
          SRec('0', 0) + SRec('1', 2, {1}) + SRec('1', 0, {2}) + SRec('5', 2) + SRec('9', 0), "",
          Image(3, {{0, {2, 0xFF, 1}}})},
