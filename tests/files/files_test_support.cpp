@@ -5,9 +5,7 @@
 #include <map>
 #include <numeric>
 
-#include "app/image_store.h"
 #include "app/resource_ids.h"
-#include "child_process.h"
 #include "framework/message_box_types.h"
 
 std::string CountingBytes(std::size_t count) {

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/image_store.h"
+#include "case_name.h"
+#include "child_process.h"
 #include "fake_main_window.h"
 #include "files/image_file_paths.h"
 #include "scratch_dir.h"

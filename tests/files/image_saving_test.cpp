@@ -10,8 +10,6 @@
 #include <set>
 #include <vector>
 
-#include "app/image_store.h"
-#include "child_process.h"
 #include "files/replace_file.h"
 #include "files_test_support.h"
 
@@ -40,14 +38,13 @@ std::FILE* NoNewFile(const char*) {
 // cancels the dialog. Afterwards image.bin holds the bytes read when the save went through, else
 // what it held before (unknown after a failure writing in place).
 struct SaveCase {
-    const char* label;
+    const char* name;
     const char* setup;
     const char* target;
     const char* events;
     const char* entries;  // the data folder's, sorted
     std::int32_t valid = 1;
     std::int32_t count = 300;
-    operator std::string_view() const { return label; }  // names the row in test names
 };
 
 class SaveTest : public FilesTest, public ::testing::WithParamInterface<SaveCase> {};
@@ -133,9 +130,6 @@ const SaveCase kSaveCases[] = {
     {"ErasedChipRead", "", "image.bin", "", "", 1, 0},
     {"CountWithoutCompletedRead", "", "image.bin", "", "", 0, 300}};
 
-INSTANTIATE_TEST_SUITE_P(Cases, SaveTest, ::testing::ValuesIn(kSaveCases),
-                         [](const ::testing::TestParamInfo<SaveCase>& row) {
-                             return std::string(row.param.label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, SaveTest, ::testing::ValuesIn(kSaveCases), CaseName{});
 
 }  // namespace

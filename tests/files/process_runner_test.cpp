@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "child_process.h"
 #include "files_test_support.h"
 
 namespace {
@@ -13,12 +12,11 @@ namespace fs = std::filesystem;
 // Run from a directory of the case's own, given one argument: the number of a descriptor the
 // test holds open without close-on-exec, as libraries and plug-ins often leave theirs.
 struct RunCase {
-    const char* label;
+    const char* name;
     const char* program;
     const char* script;  // nullptr: no such file
     bool executable;
     std::optional<int> status;
-    operator std::string_view() const { return label; }  // names the row in test names
 };
 
 class RunTest : public ::testing::TestWithParam<RunCase> {
@@ -55,10 +53,7 @@ const RunCase kRunCases[] = {
     // "sh" is on the search path, but not in the current directory.
     {"NotLookedUpOnTheSearchPath", "sh", nullptr, false, std::nullopt}};
 
-INSTANTIATE_TEST_SUITE_P(Cases, RunTest, ::testing::ValuesIn(kRunCases),
-                         [](const ::testing::TestParamInfo<RunCase>& row) {
-                             return std::string(row.param.label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, RunTest, ::testing::ValuesIn(kRunCases), CaseName{});
 
 TEST(RunHiddenAndWaitTest, WaitsAndPassesEveryArgumentUnchangedToTheProgramNamed) {
     // Blanks, quotes, shell syntax, an empty argument: none is split, joined or interpreted, and
@@ -67,16 +62,12 @@ TEST(RunHiddenAndWaitTest, WaitsAndPassesEveryArgumentUnchangedToTheProgramNamed
     const fs::path program = directory.path() / "echo args";
     WriteScript(program,
                 "sleep 0.2\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"${0%/*}/out\"\n");
-    const std::vector<std::string> arguments = {"path with blanks/prog", "say \"hi\" 'there'", "",
-                                                "$HOME; touch pwned",    "back\\slash",        "*"};
+    ASSERT_EQ(RunHiddenAndWait(program.string(), {"path with blanks/prog", "say \"hi\" 'there'", "",
+                                                  "$HOME; touch pwned", "back\\slash", "*"}),
+              0);
 
-    ASSERT_EQ(RunHiddenAndWait(program.string(), arguments), 0);
-
-    std::string expected;
-    for (const std::string& argument : arguments) {
-        expected += "[" + argument + "]";
-    }
-    EXPECT_EQ(test_support::FileBytes(directory.path() / "out"), expected);
+    EXPECT_EQ(test_support::FileBytes(directory.path() / "out"),
+              "[path with blanks/prog][say \"hi\" 'there'][][$HOME; touch pwned][back\\slash][*]");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <map>
-#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +13,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Args = std::vector<std::string>;
 using Files = std::map<std::string, std::string>;  // directory entry -> its bytes
 
 // Stand-ins in a row: the case's directory in arguments and messages; a directory and a link to
@@ -22,89 +21,85 @@ const std::string kDir = "{dir}";
 const std::string kSubdirectory = "<directory>";
 const std::string kLinkToFull = "<link to /dev/full>";
 
-const std::string kEof = ":00000001FF\n";
-const std::string kIntel = ":02000400AABB95\n:0100000002FD\n" + kEof;
-const std::string kIntelImage = std::string("\x02\xFF\xFF\xFF\xAA\xBB", 6);
-const std::string kOld = std::string("\x01\x02 an earlier, longer conversion\xFF", 33);
+// File contents by name.
+const Files kContents = {{"eof", ":00000001FF\n"},
+                         {"intel", ":02000400AABB95\n:0100000002FD\n:00000001FF\n"},
+                         {"image", std::string("\x02\xFF\xFF\xFF\xAA\xBB", 6)},
+                         {"old", std::string("\x01\x02 an earlier, longer conversion\xFF", 33)},
+                         {"srec", "S0030000FC\r\nS104000212E7\r\nS9030000FC\r\n"},
+                         {"srecImage", "\xFF\xFF\x12"},
+                         {"badSum", ":0100000001FE\n:0100010002FD\n:00000001FF\n"},
+                         {"cut", ":0100000001FE\n:0300\n"},
+                         {"dir", kSubdirectory},
+                         {"full", kLinkToFull}};
 const std::string kUsage =
     "usage: hex-bin BASE\n       hex-bin --file OBJECT-FILE\nReads BASE.obj (or BASE.OBJ), or "
     "OBJECT-FILE itself, Intel HEX or Motorola S-records,\nand writes BASE.bin (OBJECT-FILE with "
     "the extension bin), the raw code-memory image\nfrom address 0 to the highest address used.\n";
 
+// Arguments are separated by '|'; files are NAME=CONTENT separated by ','. `written` is what the
+// run adds or replaces: every other entry of `before` must stay as it was, and nothing else may
+// appear (no temporary file).
 struct ProcessCase {
     const char* name;
-    Args arguments;
-    Files before;
+    const char* arguments;
+    const char* before;
     int exitStatus;
     std::string err;
-    // What the run adds or replaces. Every other entry of `before` must stay as it was, and
-    // nothing else may appear (no temporary file).
-    Files written = {};
+    const char* written = "";
 };
 
-std::vector<ProcessCase> Cases() {
-    const std::string base = kDir + "/prog";
-    const std::string srec = "S0030000FC\r\nS104000212E7\r\nS9030000FC\r\n";
-    const std::string badSum = ":0100000001FE\n:0100010002FD\n" + kEof;
-    const std::string cut = ":0100000001FE\n:0300\n";
-    return {
-        {"IntelReplacesLongerBinary",
-         Args{base},
-         Files{{"prog.obj", kIntel}, {"prog.bin", kOld}},
-         0,
-         "",
-         Files{{"prog.bin", kIntelImage}}},
-            {"UpperCaseObjAndBlanksInName",
-             Args{kDir + "/blink led"},
-             Files{{"blink led.OBJ", srec}},
-             0,
-             "",
-             Files{{"blink led.bin", "\xFF\xFF\x12"}}},
-            {"BadChecksumKeepsBinary", Args{base}, Files{{"prog.obj", badSum}, {"prog.bin", kOld}},
-             1, "hex-bin: {dir}/prog.obj:2: bad checksum 0xFD, the record's bytes need 0xFC\n"},
-            {"NoObjectFile", Args{base}, Files{{"prog.bin", kOld}}, 1,
-             "hex-bin: {dir}/prog.obj: no such object file (nor {dir}/prog.OBJ)\n"},
-            // The exact file named, whatever its extension or a sibling in the other letter case.
-            {"ExactFileWithAnyExtension",
-             Args{"--file", kDir + "/prog.hex"},
-             Files{{"prog.hex", kIntel}, {"prog.obj", kEof}},
-             0,
-             "",
-             Files{{"prog.bin", kIntelImage}}},
+const ProcessCase kCases[] = {
+    {"IntelReplacesLongerBinary", "{dir}/prog", "prog.obj=intel,prog.bin=old", 0, "",
+     "prog.bin=image"},
+    {"UpperCaseObjAndBlanksInName", "{dir}/blink led", "blink led.OBJ=srec", 0, "",
+     "blink led.bin=srecImage"},
+    {"BadChecksumKeepsBinary", "{dir}/prog", "prog.obj=badSum,prog.bin=old", 1,
+     "hex-bin: {dir}/prog.obj:2: bad checksum 0xFD, the record's bytes need 0xFC\n"},
+    {"NoObjectFile", "{dir}/prog", "prog.bin=old", 1,
+     "hex-bin: {dir}/prog.obj: no such object file (nor {dir}/prog.OBJ)\n"},
+    // The exact file named, whatever its extension or a sibling in the other letter case.
+    {"ExactFileWithAnyExtension", "--file|{dir}/prog.hex", "prog.hex=intel,prog.obj=eof", 0, "",
+     "prog.bin=image"},
 #if !defined(_WIN32)  // names that differ only in letter case, a directory, a device link
-            {"LowerCaseObjWins",
-             Args{base},
-             Files{{"prog.obj", kIntel}, {"prog.OBJ", kEof}},
-             0,
-             "",
-             Files{{"prog.bin", kIntelImage}}},
-            {"TruncatedWritesNoBinary", Args{base}, Files{{"prog.OBJ", cut}}, 1,
-             "hex-bin: {dir}/prog.OBJ:2: record is cut short: 2 bytes, where even an empty record "
-             "has "
-             "5\n"},
-            {"ExactFileMissing", Args{"--file", kDir + "/prog.OBJ"}, Files{{"prog.obj", kIntel}}, 1,
-             "hex-bin: {dir}/prog.OBJ: no such object file\n"},
-            {"BinaryNameTakenByDirectory", Args{base},
-             Files{{"prog.obj", kIntel}, {"prog.bin", kSubdirectory}}, 1,
-             "hex-bin: {dir}/prog.bin: cannot replace it: Is a directory\n"},
-            // Written beside and renamed over: the link goes, the device is never written.
-            {"BinaryReplacedNotWrittenInPlace",
-             Args{base},
-             Files{{"prog.obj", kIntel}, {"prog.bin", kLinkToFull}},
-             0,
-             "",
-             Files{{"prog.bin", kIntelImage}}},
+    {"LowerCaseObjWins", "{dir}/prog", "prog.obj=intel,prog.OBJ=eof", 0, "", "prog.bin=image"},
+    {"TruncatedWritesNoBinary", "{dir}/prog", "prog.OBJ=cut", 1,
+     "hex-bin: {dir}/prog.OBJ:2: record is cut short: 2 bytes, where even an empty record has 5\n"},
+    {"ExactFileMissing", "--file|{dir}/prog.OBJ", "prog.obj=intel", 1,
+     "hex-bin: {dir}/prog.OBJ: no such object file\n"},
+    {"BinaryNameTakenByDirectory", "{dir}/prog", "prog.obj=intel,prog.bin=dir", 1,
+     "hex-bin: {dir}/prog.bin: cannot replace it: Is a directory\n"},
+    // Written beside and renamed over: the link goes, the device is never written.
+    {"BinaryReplacedNotWrittenInPlace", "{dir}/prog", "prog.obj=intel,prog.bin=full", 0, "",
+     "prog.bin=image"},
 #endif
-            {"NoArgument", Args(), Files(), 2, kUsage},
-            {"TwoArguments", Args{base, base}, Files(), 2, kUsage},
-    };
-}
+    {"NoArgument", "", "", 2, kUsage},
+    {"TwoArguments", "{dir}/prog|{dir}/prog", "", 2, kUsage},
+};
 
 std::string Expand(std::string text, const fs::path& dir) {
     for (std::size_t at; (at = text.find(kDir)) != std::string::npos;) {
         text.replace(at, kDir.size(), Utf8FromPath(dir));
     }
     return text;
+}
+
+// The text split at `separator`, each part with the case's directory put in.
+std::vector<std::string> Split(const std::string& text, char separator, const fs::path& dir) {
+    std::vector<std::string> parts;
+    std::istringstream stream(text);
+    for (std::string part; std::getline(stream, part, separator);) {
+        parts.push_back(Expand(part, dir));
+    }
+    return parts;
+}
+
+Files Decode(const std::string& text) {
+    Files files;
+    for (const std::string& file : Split(text, ',', {})) {
+        files[file.substr(0, file.find('='))] = kContents.at(file.substr(file.find('=') + 1));
+    }
+    return files;
 }
 
 Files Entries(const fs::path& dir) {
@@ -118,11 +113,6 @@ Files Entries(const fs::path& dir) {
     return entries;
 }
 
-// Names the case in test output instead of dumping its bytes.
-void PrintTo(const ProcessCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class ConverterProcess : public ::testing::TestWithParam<ProcessCase> {};
 
 TEST_P(ConverterProcess, ExitStatusMessageAndFilesLeft) {
@@ -131,7 +121,8 @@ TEST_P(ConverterProcess, ExitStatusMessageAndFilesLeft) {
     // Blanks and letters beyond ASCII in the folder, as users' folders have.
     const fs::path dir = scratch.path() / PathFromUtf8("my firmwäre Ω");
     fs::create_directory(dir);
-    for (const auto& [name, content] : c.before) {
+    const Files before = Decode(c.before);
+    for (const auto& [name, content] : before) {
         if (content == kSubdirectory) {
             fs::create_directory(dir / name);
         } else if (content == kLinkToFull) {
@@ -140,22 +131,19 @@ TEST_P(ConverterProcess, ExitStatusMessageAndFilesLeft) {
             test_support::WriteFileBytes(dir / PathFromUtf8(name), content);
         }
     }
-    Args arguments;
-    for (const std::string& argument : c.arguments) {
-        arguments.push_back(Expand(argument, dir));
-    }
 
-    const auto run = test_support::RunChild(HEX_BIN_PATH, arguments, scratch.path());
+    const auto run =
+        test_support::RunChild(HEX_BIN_PATH, Split(c.arguments, '|', dir), scratch.path());
 
     EXPECT_EQ(run.exitStatus, c.exitStatus);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, Expand(c.err, dir));
-    Files expected = c.written;
-    expected.insert(c.before.begin(), c.before.end());
+    Files expected = Decode(c.written);
+    expected.insert(before.begin(), before.end());
     EXPECT_EQ(Entries(dir), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ConverterProcess, ::testing::ValuesIn(Cases()),
+INSTANTIATE_TEST_SUITE_P(Table, ConverterProcess, ::testing::ValuesIn(kCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
