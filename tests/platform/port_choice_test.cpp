@@ -106,6 +106,7 @@ TEST_P(OpenChosenPortHere, FailsWithTheReason) {
         GTEST_SKIP() << "this machine can reach that port";
     }
     EXPECT_EQ(why.substr(0, GetParam().whyStart.size()), GetParam().whyStart) << why;
+    EXPECT_EQ(MakePortOpener(GetParam().portText)(nullptr), nullptr) << "without a reason buffer";
 }
 
 #if defined(_WIN32)

@@ -114,16 +114,12 @@ TEST_P(ClockTiming, RecordsEveryPhaseAndPeriodBelowTheLimits) {
     }
 }
 
-constexpr const char* kLow1500 = "SCK low for 1500 ns, need 24 oscillator periods (2000 ns)";
-
 // 24 periods high and 24 low already make a period longer than 40, so a period too short comes
 // with short phases.
 INSTANTIATE_TEST_SUITE_P(
     Clocks, ClockTiming,
     ::testing::Values(
-        ClockCase{"Legal", 12'000'000, 2500, 2500, 0, 0, ""},
         ClockCase{"ShortestLegalPhases", 12'000'000, 2000, 2000, 0, 0, ""},
-        ClockCase{"LowTooShort", 12'000'000, 1500, 3000, 3, 30'500, kLow1500},
         ClockCase{"LowOneNanosecondShort", 12'000'000, 1999, 2700, 3, 31'397,
                   "SCK low for 1999 ns, need 24 oscillator periods (2000 ns)"},
         // The first high phase runs from RST rising, 10 us earlier, so only later ones are short.

@@ -9,17 +9,12 @@
 #include <vector>
 
 #include "case_name.h"
+#include "child_process.h"
 #include "scratch_dir.h"
 #include "sim/flash_file.h"
 #include "sim/vcd_trace.h"
 
 namespace {
-
-std::string Read(const std::filesystem::path& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
 
 TEST(FlashFile, SaveGoesThroughATemporaryFileAndLoadRestoresEveryByte) {
     const test_support::ScratchDir dir;
@@ -33,7 +28,7 @@ TEST(FlashFile, SaveGoesThroughATemporaryFileAndLoadRestoresEveryByte) {
     std::string why;
     EXPECT_FALSE(sim::SaveFlashFile(original, path, &why));
     EXPECT_EQ(why, "cannot write " + path + ".tmp");
-    EXPECT_EQ(Read(path), std::string(8192, 'x'));
+    EXPECT_EQ(test_support::FileBytes(path), std::string(8192, 'x'));
     std::filesystem::remove(path + ".tmp");
     ASSERT_TRUE(sim::SaveFlashFile(original, path, &why)) << why;
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));

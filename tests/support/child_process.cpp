@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -21,13 +22,9 @@ extern char** environ;
 namespace test_support {
 
 std::string FileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    }
-    return bytes;
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {

@@ -1,8 +1,25 @@
 #include "fake_main_window.h"
 
+#include <utility>
+
 #include "app/resource_ids.h"
 #include "framework/message_box_types.h"
 #include "resources/dialog_templates.h"
+
+namespace {
+
+// The next scripted answer, or `none` when the script has run out.
+template <class T>
+T Next(std::deque<T>& answers, T none) {
+    if (answers.empty()) {
+        return none;
+    }
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace
 
 // Starts with the texts the main window's template gives its controls.
 FakeMainWindow::FakeMainWindow() {
@@ -24,23 +41,13 @@ int FakeMainWindow::ShowMessageBox(std::string_view text, std::string_view capti
     if (onBox) {
         onBox(boxes.back());
     }
-    if (boxAnswers.empty()) {
-        return IDOK_ANSWER;
-    }
-    const int answer = boxAnswers.front();
-    boxAnswers.pop_front();
-    return answer;
+    return Next(boxAnswers, int{IDOK_ANSWER});
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToOpen(std::string_view filter) {
     openFilters.emplace_back(filter);
     events.emplace_back("open dialog");
-    if (openAnswers.empty()) {
-        return std::nullopt;
-    }
-    auto answer = openAnswers.front();
-    openAnswers.pop_front();
-    return answer;
+    return Next(openAnswers, std::optional<std::string>());
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToSave(std::string_view defaultExtension,
@@ -48,12 +55,7 @@ std::optional<std::string> FakeMainWindow::ChooseFileToSave(std::string_view def
     saveExtensions.emplace_back(defaultExtension);
     saveFilters.emplace_back(filter);
     events.emplace_back("save dialog");
-    if (saveAnswers.empty()) {
-        return std::nullopt;
-    }
-    auto answer = saveAnswers.front();
-    saveAnswers.pop_front();
-    return answer;
+    return Next(saveAnswers, std::optional<std::string>());
 }
 
 void FakeMainWindow::OpenConvertNotice() {
