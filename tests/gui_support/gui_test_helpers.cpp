@@ -1,6 +1,5 @@
 #include "gui_test_helpers.h"
 
-#include <QApplication>
 #include <QTest>
 #include <QWidget>
 
@@ -13,28 +12,8 @@ bool ActivateAndWait(QWidget* window) {
 }
 
 void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    QWidget* target = window->focusWidget() != nullptr ? window->focusWidget() : window;
-    QTest::keyClick(target, key, modifiers);
-}
-
-QStringList VisibleTopLevelWindows() {
-    QStringList open;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible()) {
-            open.append(widget->windowTitle().isEmpty()
-                            ? QString::fromLatin1(widget->metaObject()->className())
-                            : widget->windowTitle());
-        }
-    }
-    return open;
-}
-
-void CloseAllTopLevelWindows() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible()) {
-            widget->hide();
-        }
-    }
+    QTest::keyClick(window->focusWidget() != nullptr ? window->focusWidget() : window, key,
+                    modifiers);
 }
 
 }  // namespace gui_test

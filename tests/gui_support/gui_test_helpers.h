@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QStringList>
 #include <Qt>
 
 class QWidget;
@@ -13,11 +12,5 @@ bool ActivateAndWait(QWidget* window);
 
 // A key press and release sent to the widget that has the focus in `window` (else the window).
 void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-
-// Titles (or class names) of the top-level windows that are visible.
-QStringList VisibleTopLevelWindows();
-
-// Hides every visible top-level window.
-void CloseAllTopLevelWindows();
 
 }  // namespace gui_test

@@ -4,12 +4,8 @@
 
 #include <QApplication>
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QEvent>
-#include <QString>
 #include <QWidget>
-
-#include "gui_test_helpers.h"
 
 namespace {
 
@@ -18,26 +14,15 @@ public:
     void OnTestEnd(const testing::TestInfo& /*info*/) override {
         // Deferred deletions first: a window deleted with deleteLater is not left open.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const QStringList open = gui_test::VisibleTopLevelWindows();
-        if (!open.isEmpty()) {
-            ADD_FAILURE() << "test left windows open: "
-                          << open.join(QStringLiteral(", ")).toStdString();
-            gui_test::CloseAllTopLevelWindows();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible()) {
+                ADD_FAILURE() << "test left a window open: " << widget->windowTitle().toStdString()
+                              << " (" << widget->metaObject()->className() << ")";
+                widget->hide();
+            }
         }
     }
 };
-
-QtMessageHandler g_previousHandler = nullptr;
-
-// The offscreen platform says this for every dialog it shows; it tells nothing about the test.
-void QuietMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.contains(QLatin1String("does not support propagateSizeHints"))) {
-        return;
-    }
-    if (g_previousHandler != nullptr) {
-        g_previousHandler(type, context, text);
-    }
-}
 
 }  // namespace
 
@@ -46,7 +31,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
-    g_previousHandler = qInstallMessageHandler(QuietMessageHandler);
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     // Appended after the default printer, so it runs before the printer reports the test.

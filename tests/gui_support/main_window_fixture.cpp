@@ -10,6 +10,23 @@
 #include "gui_test_helpers.h"
 #include "sim/simulated_cable.h"
 
+namespace {
+
+// Turns the event loop until `done` holds; false once 20 s of real time have passed.
+bool WaitUntil(const std::function<bool()>& done) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done()) {
+        if (elapsed.elapsed() > 20000) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+}  // namespace
+
 void MainWindowFixture::SetUp() {
     DeviceFixture::SetUp();
     chip = std::make_shared<sim::At89s8252>();
@@ -39,28 +56,6 @@ void MainWindowFixture::OpenMainWindow() {
     ASSERT_TRUE(gui_test::ActivateAndWait(window.get()));
 }
 
-bool MainWindowFixture::WaitUntil(const std::function<bool()>& done, int milliseconds) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > milliseconds) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-Dialog* MainWindowFixture::RunningModalDialog() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* dialog = dynamic_cast<Dialog*>(widget);
-        if (dialog != nullptr && dialog->IsRunningModal() && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
-
 void MainWindowFixture::PressWithOperationDialog(int id, std::vector<Step> steps) {
     std::size_t next = 0;
     Dialog* dialog = nullptr;
@@ -73,7 +68,10 @@ void MainWindowFixture::PressWithOperationDialog(int id, std::vector<Step> steps
     driver.setTimerType(Qt::PreciseTimer);
     QObject::connect(&driver, &QTimer::timeout, [&] {
         if (dialog == nullptr) {
-            dialog = RunningModalDialog();
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* d = dynamic_cast<Dialog*>(widget);
+                dialog = d != nullptr && d->IsRunningModal() && d->isVisible() ? d : dialog;
+            }
             if (dialog == nullptr && elapsed.elapsed() > 20000) {
                 ADD_FAILURE() << "no operation dialog came up";
                 driver.stop();

@@ -31,12 +31,6 @@ protected:
     // step is expected to end the dialog, at once or (bounded) soon after.
     void PressWithOperationDialog(int id, std::vector<Step> steps);
 
-    // The dialog whose modal loop is running now, if any.
-    static Dialog* RunningModalDialog();
-
-    // Turns the event loop until `done` holds; false once `milliseconds` of real time have passed.
-    static bool WaitUntil(const std::function<bool()>& done, int milliseconds = 20000);
-
     std::string Text(int id) const { return window->GetDlgItemText(id); }
 
     std::shared_ptr<FakePort::Gate> gate = std::make_shared<FakePort::Gate>();
