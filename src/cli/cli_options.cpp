@@ -51,6 +51,8 @@ struct OptionValues {
 
 void DescribeOptions(CLI::App& app, OptionValues& values) {
     app.set_help_flag("--help", "print this help and exit");
+    // On Windows CLI11 would take "/path" for an option; file names there may start with '/'.
+    app.allow_windows_style_options(false);
     app.add_option("--sim", values.sim,
                    "run against a simulated chip whose flash is kept in CHIP.bin (created "
                    "erased when missing)")

@@ -1,7 +1,5 @@
 #include "files_test_support.h"
 
-#include <sys/stat.h>
-
 #include <map>
 #include <numeric>
 
@@ -16,7 +14,7 @@ std::string CountingBytes(std::size_t count) {
 
 void WriteScript(const std::filesystem::path& path, const std::string& body) {
     test_support::WriteFileBytes(path, "#!/bin/sh\n" + body);
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0) << path;
+    std::filesystem::permissions(path, std::filesystem::perms(0755));
 }
 
 void FilesTest::SetUp() {

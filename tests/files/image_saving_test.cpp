@@ -1,7 +1,5 @@
 #include "files/image_saving.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -57,8 +55,13 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
     if (has("old")) {
         test_support::WriteFileBytes(image, old);
     }
+#if defined(_WIN32)
     if (has("link")) {
-        ASSERT_EQ(chmod(image.c_str(), 0640), 0);
+        GTEST_SKIP() << "symbolic links and permission bits are not Windows file attributes";
+    }
+#endif
+    if (has("link")) {
+        fs::permissions(image, fs::perms(0640));
         fs::create_symlink("image.bin", data.path() / "link.bin");
     }
     if (has("tmp")) {
