@@ -1,5 +1,3 @@
-#include "framework/dialog_units.h"
-
 #include <gtest/gtest.h>
 
 #include <QProgressBar>
@@ -8,6 +6,7 @@
 
 #include "app/resource_ids.h"
 #include "framework/dialog.h"
+#include "framework/dialog_units.h"
 #include "recording_dialog.h"
 #include "resources/dialog_templates.h"
 
