@@ -38,9 +38,9 @@ TEST_F(MainWindowTest, ProgWithoutAFileSaysSo) {
     Calibrate();
     OpenMainWindow();
     window->SendCommand(IDC_PROG);
-    ASSERT_EQ(seam.ShownItems().size(), 1u);
-    EXPECT_EQ(seam.ShownItems()[0].owner, window.get());
-    EXPECT_EQ(seam.ShownItems()[0].text, "NO DATA TO LOAD");
+    ASSERT_EQ(seam.MessageBoxes().size(), 1u);
+    EXPECT_EQ(seam.MessageBoxes()[0].owner, window.get());
+    EXPECT_EQ(seam.MessageBoxes()[0].text, "NO DATA TO LOAD");
 }
 
 TEST_F(MainWindowTest, QuittingReleasesTheBuffersImagesAndTimer) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,25 +8,15 @@
 
 #include "framework/ui_seam.h"
 
-// A seam for tests: answers from a script and keeps a record of everything that was shown, in
-// order. While an item is "on screen" the hook runs, so a test can look at the windows exactly
-// as the user would see them with the box open.
+// A seam for tests: answers from a script, in order, and records every message box shown. A box
+// with no answer queued gets OK (its default button); a chooser with none queued is cancelled.
 class ScriptedUiSeam final : public UiSeam {
 public:
-    enum class Kind { MessageBox, OpenFile, SaveFile };
-
-    struct Shown {
-        Kind kind;
+    struct Box {
         QWidget* owner;
-        std::string text;              // message box
-        std::string caption;           // message box
-        unsigned type;                 // message box
-        std::string filter;            // file choosers
-        std::string defaultExtension;  // save chooser
+        std::string text;
     };
 
-    // Answers for the next boxes and choosers, in order. A box with no answer queued gets OK (its
-    // default button); a chooser with none queued is cancelled.
     void QueueMessageBoxAnswer(int answer) { boxAnswers_.push_back(answer); }
     void QueueOpenFileName(std::optional<std::string> path) {
         openAnswers_.push_back(std::move(path));
@@ -36,27 +25,36 @@ public:
         saveAnswers_.push_back(std::move(path));
     }
 
-    void SetWhileShown(std::function<void(const Shown&)> hook) { whileShown_ = std::move(hook); }
-
-    const std::vector<Shown>& ShownItems() const { return shown_; }
-    std::vector<Shown> MessageBoxes() const;
+    const std::vector<Box>& MessageBoxes() const { return boxes_; }
     // Answers queued and not yet used: a test that scripted more than happened has a fault.
     std::size_t UnusedAnswers() const {
         return boxAnswers_.size() + openAnswers_.size() + saveAnswers_.size();
     }
 
-    int MessageBox(QWidget* owner, std::string_view text, std::string_view caption,
-                   unsigned type) override;
-    std::optional<std::string> OpenFileName(QWidget* owner, std::string_view filter) override;
-    std::optional<std::string> SaveFileName(QWidget* owner, std::string_view defaultExtension,
-                                            std::string_view filter) override;
+    int MessageBox(QWidget* owner, std::string_view text, std::string_view, unsigned) override {
+        boxes_.push_back({owner, std::string(text)});
+        return TakeFront(boxAnswers_).value_or(IDOK_ANSWER);
+    }
+    std::optional<std::string> OpenFileName(QWidget*, std::string_view) override {
+        return TakeFront(openAnswers_).value_or(std::nullopt);
+    }
+    std::optional<std::string> SaveFileName(QWidget*, std::string_view, std::string_view) override {
+        return TakeFront(saveAnswers_).value_or(std::nullopt);
+    }
 
 private:
-    void Show(Shown shown);
+    template <class T>
+    static std::optional<T> TakeFront(std::deque<T>& queue) {
+        if (queue.empty()) {
+            return std::nullopt;
+        }
+        T front = std::move(queue.front());
+        queue.pop_front();
+        return front;
+    }
 
     std::deque<int> boxAnswers_;
     std::deque<std::optional<std::string>> openAnswers_;
     std::deque<std::optional<std::string>> saveAnswers_;
-    std::function<void(const Shown&)> whileShown_;
-    std::vector<Shown> shown_;
+    std::vector<Box> boxes_;
 };
