@@ -28,7 +28,6 @@ TEST_F(MainWindowTest, StartsWithItsTitleFieldsIconAndStartupDirectory) {
         EXPECT_EQ(Text(id), text) << "control " << id;
     }
     EXPECT_FALSE(window->windowIcon().isNull());
-    EXPECT_EQ(window->OnQueryDragIcon().cacheKey(), window->windowIcon().cacheKey());
     EXPECT_EQ(std::string(window->StartupDirectory()), std::filesystem::current_path().string());
     EXPECT_EQ(imageStore.fileLoaded, 0);
 }
@@ -41,18 +40,6 @@ TEST_F(MainWindowTest, ProgWithoutAFileSaysSo) {
     ASSERT_EQ(seam.MessageBoxes().size(), 1u);
     EXPECT_EQ(seam.MessageBoxes()[0].owner, window.get());
     EXPECT_EQ(seam.MessageBoxes()[0].text, "NO DATA TO LOAD");
-}
-
-TEST_F(MainWindowTest, QuittingReleasesTheBuffersImagesAndTimer) {
-    OpenMainWindow();
-    window->SendCommand(IDCANCEL);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(imageStore.FileImage, nullptr);
-    EXPECT_EQ(imageStore.DeviceImage, nullptr);
-    EXPECT_EQ(cycleTimer, nullptr);
-    EXPECT_EQ(window->StartupDirectory(), nullptr);
-    EXPECT_EQ(window->FilePath(), nullptr);
-    (void)timer.release();  // the window released the shared timer
 }
 
 TEST_F(MainWindowTest, AStartupDirectoryTooLongForTheBufferIsNotStored) {

@@ -7,7 +7,6 @@
 #include "app/resource_ids.h"
 #include "framework/dialog.h"
 #include "framework/dialog_units.h"
-#include "recording_dialog.h"
 #include "resources/dialog_templates.h"
 
 namespace {
@@ -22,7 +21,6 @@ TEST(DialogUnitsTest, EachEdgeIsConvertedOnItsOwnAxisWithRounding) {
 struct TemplateCase {
     int id;
     bool closeBox;
-    int firstFocus;
 };
 
 class TemplateTest : public testing::TestWithParam<TemplateCase> {};
@@ -58,17 +56,11 @@ TEST_P(TemplateTest, BuildsTheWindowFromItsTemplate) {
     }
 }
 
-TEST_P(TemplateTest, OpensWithTheFocusOnTheFirstControlThatTakesIt) {
-    Dialog dialog(GetParam().id);
-    OpenActive(dialog);
-    EXPECT_EQ(FocusedId(), GetParam().firstFocus);
-}
-
 INSTANTIATE_TEST_SUITE_P(AllTemplates, TemplateTest,
-                         testing::Values(TemplateCase{IDD_PROGRAMMER_DIALOG, true, IDC_BROWSE},
-                                         TemplateCase{IDD_ACTION_DIALOG, false, IDOK},
-                                         TemplateCase{IDD_DATA_DIALOG, true, IDOK},
-                                         TemplateCase{IDD_CONVERT_DIALOG, false, 0}));
+                         testing::Values(TemplateCase{IDD_PROGRAMMER_DIALOG, true},
+                                         TemplateCase{IDD_ACTION_DIALOG, false},
+                                         TemplateCase{IDD_DATA_DIALOG, true},
+                                         TemplateCase{IDD_CONVERT_DIALOG, false}));
 
 TEST(DialogItemsTest, AProgressPositionOutsideTheBarIsClampedToIt) {
     Dialog action(IDD_ACTION_DIALOG);

@@ -9,29 +9,13 @@
 #include <QTimer>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "app/resource_ids.h"
+#include "files/image_loading.h"
 #include "framework/dialog.h"
-#include "framework/file_filter.h"
 #include "framework/qt_ui_seam.h"
 
 namespace {
-
-TEST(FileFilterTest, BecomesOneChooserEntryPerPair) {
-    struct Case {
-        std::string filter;
-        std::vector<std::string> entries;
-    };
-    for (const Case& k : {
-             Case{"Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*||",
-                  {"Object Files (*.obj)", "Binary Files (*.bin)", "All Files (*.*)"}},
-             Case{"Hex|*.hex;*.ihx||", {"Hex (*.hex *.ihx)"}},
-             Case{"Binary Files (*.bin)|*.bin||", {"Binary Files (*.bin)"}},
-         }) {
-        EXPECT_EQ(ChooserFilterEntries(k.filter), k.entries) << k.filter;
-    }
-}
 
 // Acts on the modal window (box or chooser) once it is up.
 template <class W>
@@ -78,8 +62,9 @@ INSTANTIATE_TEST_SUITE_P(Answers, RealMessageBoxTest,
                                          BoxCase{MB_OKCANCEL, Qt::Key_Return, IDOK_ANSWER},
                                          BoxCase{MB_OKCANCEL, Qt::Key_Escape, IDCANCEL_ANSWER}));
 
-// The open chooser lists the filter's entries, first selected, and takes a typed name of a file
-// that does not exist; the save chooser asks before overwriting and appends the extension.
+// The open chooser lists one entry per pair of the program's filter, patterns separated by
+// blanks, the first selected, and takes a typed name of a file that does not exist; the save
+// chooser asks before overwriting and appends the extension.
 TEST(RealFileDialogTest, OpenTakesATypedNameAndSaveAppendsTheExtension) {
     QTemporaryDir dir;
     QString seen;
@@ -88,9 +73,11 @@ TEST(RealFileDialogTest, OpenTakesATypedNameAndSaveAppendsTheExtension) {
         chooser->selectFile(dir.filePath("missing.obj"));
         QMetaObject::invokeMethod(chooser, "accept", Qt::DirectConnection);
     });
-    EXPECT_EQ(QtUiSeam().OpenFileName(nullptr, "Object Files (*.obj)|*.obj|All Files (*.*)|*.*||"),
+    EXPECT_EQ(QtUiSeam().OpenFileName(nullptr, kOpenFileFilter),
               dir.filePath("missing.obj").toStdString());
-    EXPECT_EQ(seen, "Object Files (*.obj)|All Files (*.*) selected Object Files (*.obj)");
+    EXPECT_EQ(seen,
+              "Object Files (*.obj)|Binary Files (*.bin)|All Files (*.*)|Firmware Files (*.hex "
+              "*.ihx *.s19 *.s28 *.s37 *.srec *.mot) selected Object Files (*.obj)");
 
     WhenModalShows<QFileDialog>([&](QFileDialog* chooser) {
         seen = chooser->testOption(QFileDialog::DontConfirmOverwrite) ? "no question" : "asks";
