@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QProgressBar>
 #include <string>
-#include <utility>
 
 #include "app/resource_ids.h"
 #include "framework/dialog.h"
@@ -61,14 +59,5 @@ INSTANTIATE_TEST_SUITE_P(AllTemplates, TemplateTest,
                                          TemplateCase{IDD_ACTION_DIALOG, false},
                                          TemplateCase{IDD_DATA_DIALOG, true},
                                          TemplateCase{IDD_CONVERT_DIALOG, false}));
-
-TEST(DialogItemsTest, AProgressPositionOutsideTheBarIsClampedToIt) {
-    Dialog action(IDD_ACTION_DIALOG);
-    EXPECT_EQ(action.ProgressPosition(IDC_PROGRESS), 0);
-    for (const auto& [set, shown] : {std::pair{37, 37}, std::pair{101, 100}, std::pair{-3, 0}}) {
-        action.SetProgressPosition(IDC_PROGRESS, set);
-        EXPECT_EQ(qobject_cast<QProgressBar*>(action.GetDlgItem(IDC_PROGRESS))->value(), shown);
-    }
-}
 
 }  // namespace
