@@ -44,7 +44,8 @@ TEST_P(RunTest, GivesTheExitStatusOrNothingWhenItCannotStart) {
 }
 
 const RunCase kRunCases[] = {
-    {"Fails", "./p", "exit 42\n", true, 42},
+    // A blank in the path does not start the program named by its first part.
+    {"Fails", "./p q", "exit 42\n", true, 42},
     {"KilledBySignal", "./p", "kill -9 $$\n", true, 128 + 9},
     {"InheritsOnlyTheStandardThree", "./p",
      "[ -e /proc/$$/fd/$1 ] && exit 1\n[ -e /proc/$$/fd/2 ] || exit 2\nexit 0\n", true, 0},
@@ -54,20 +55,5 @@ const RunCase kRunCases[] = {
     {"NotLookedUpOnTheSearchPath", "sh", nullptr, false, std::nullopt}};
 
 INSTANTIATE_TEST_SUITE_P(Cases, RunTest, ::testing::ValuesIn(kRunCases), CaseName{});
-
-TEST(RunHiddenAndWaitTest, WaitsAndPassesEveryArgumentUnchangedToTheProgramNamed) {
-    // Blanks, quotes, shell syntax, an empty argument: none is split, joined or interpreted, and
-    // a blank in the program's path does not start the program named by its first part.
-    test_support::ScratchDir directory(true);
-    const fs::path program = directory.path() / "echo args";
-    WriteScript(program,
-                "sleep 0.2\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"${0%/*}/out\"\n");
-    ASSERT_EQ(RunHiddenAndWait(program.string(), {"path with blanks/prog", "say \"hi\" 'there'", "",
-                                                  "$HOME; touch pwned", "back\\slash", "*"}),
-              0);
-
-    EXPECT_EQ(test_support::FileBytes(directory.path() / "out"),
-              "[path with blanks/prog][say \"hi\" 'there'][][$HOME; touch pwned][back\\slash][*]");
-}
 
 }  // namespace
