@@ -38,9 +38,6 @@ void FakeMainWindow::SetItemText(int id, std::string_view text) {
 int FakeMainWindow::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {
     boxes.push_back({std::string(text), std::string(caption), type});
     events.push_back("box " + std::string(text));
-    if (onBox) {
-        onBox(boxes.back());
-    }
     return Next(boxAnswers, int{IDOK_ANSWER});
 }
 
@@ -59,12 +56,10 @@ std::optional<std::string> FakeMainWindow::ChooseFileToSave(std::string_view def
 }
 
 void FakeMainWindow::OpenConvertNotice() {
-    noticeOpen = true;
     events.emplace_back("notice open");
 }
 
 void FakeMainWindow::CloseConvertNotice() {
-    noticeOpen = false;
     events.emplace_back("notice close");
 }
 

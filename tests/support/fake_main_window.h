@@ -42,9 +42,7 @@ public:
     std::deque<std::optional<std::string>> saveAnswers;
     std::vector<std::string> openFilters, saveFilters, saveExtensions;
     std::vector<std::string> events;  // "text <id>", "box <text>", "notice open", ...
-    bool noticeOpen = false;
     std::function<void(int viewKind)> operationDialog;  // runs the operation when set
-    std::function<void(const ShownBox&)> onBox;         // called while a box is "on screen"
 
     char startupDirectory[kPathBufferSize] = {};
     char filePath[kPathBufferSize] = {};
