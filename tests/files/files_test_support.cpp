@@ -27,7 +27,11 @@ std::string FilesTest::Events() const {
     const std::map<std::string, std::string> brief = {
         {"text " + std::to_string(IDC_FILE_NAME) + " ", "N="},
         {"text " + std::to_string(IDC_FILE_BYTES) + " ", "B="},
-        {"open dialog", "open"},
+        {"open dialog Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*|"
+         "Firmware Files (*.hex *.ihx *.s19 *.s28 *.s37 *.srec *.mot)|"
+         "*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot||",
+         "open"},
+        {"save dialog .bin Binary Files (*.bin)|*.bin||", "save dialog"},
         {"notice open", "["},
         {"notice close", "]"}};
     std::string events;

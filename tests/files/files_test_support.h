@@ -26,8 +26,8 @@ protected:
     void TearDown() override { ReleaseImages(); }
 
     // The window's events so far joined by '|', the name and byte-count texts as N= and B=, the
-    // file dialog as "open", the conversion notice opening and closing as "[" and "]". Checks
-    // that every box shown was an error box with an OK button.
+    // file dialogs with their filters as "open" and "save dialog", the conversion notice opening
+    // and closing as "[" and "]". Checks that every box shown was an error box with an OK button.
     std::string Events() const;
     // The FileImage entries in use, as bytes.
     std::string LoadedImage() const;

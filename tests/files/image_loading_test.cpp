@@ -19,10 +19,7 @@ std::string Content(const std::string& token) {
         {"hex", ":0300000002000AF1\r\n:02000A0080FE76\r\n:00000001FF\r\n"},
         {"hexImage", std::string("\x02\x00\x0A\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x80\xFE", 12)},
         {"badsum", ":0300000002000AF1\n:02000A0080FE77\n:00000001FF\n"},  // raw: one sum wrong
-        {"p1", ":0100000011EE\n:00000001FF\n"},
-        {"p1Image", "\x11"},
-        {"p2", ":020000002233A9\n:00000001FF\n"},
-        {"p2Image", "\x22\x33"}};
+    };
     const auto it = named.find(token);
     return it != named.end() ? it->second : CountingBytes(std::stoul(token));
 }
@@ -32,7 +29,7 @@ std::string Content(const std::string& token) {
 //                 "#N.ext" is a path of N characters, "#cN.ext" one that makes the converter's
 //                 command line (its path, a blank, this path, a terminator) N characters long
 //   conv=KIND     the converter in the start-up directory: copy (writes the .bin), ok (exits 0
-//                 writing nothing), fail (exits 2), text (not executable), dir, none, real
+//                 writing nothing), fail (exits 2), text (not executable), dir, none
 //   start=KIND    start-up directory: slash (ends in a separator), long (299 characters), empty
 //                 or unfilled (no terminator), both run from the directory that holds the converter
 //   browse=NAME, cancel, reload, rm=NAME
@@ -80,11 +77,6 @@ protected:
         } else if (kind == "dir") {
             fs::create_directory(Converter());
         }
-#ifdef ISP_HEX_BIN_PATH
-        if (kind == "real") {
-            fs::copy_file(ISP_HEX_BIN_PATH, Converter());
-        }
-#endif
     }
 
     void SetStartup(const std::string& kind) {
@@ -141,12 +133,6 @@ TEST_P(LoadTest, ShowsWhatItLoadedOrWhyNot) {
         expected.replace(at, 1, "N=|B=|open|N=" + chosen.filename().string());
     }
     EXPECT_EQ(Events(), expected);
-    for (const std::string& filter : window.openFilters) {
-        EXPECT_EQ(filter,
-                  "Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*|"
-                  "Firmware Files (*.hex *.ihx *.s19 *.s28 *.s37 *.srec *.mot)|"
-                  "*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot||");
-    }
     const std::string image = GetParam().image;
     EXPECT_EQ(imageStore.fileLoaded, image == "-" ? 0 : 1);
     EXPECT_EQ(LoadedImage(), image == "-" ? "" : Content(image));
@@ -201,11 +187,6 @@ const LoadCase kLoadCases[] = {
      "@|B=64 bytes|B=|box FILE DOES NOT EXIST|N=", "64", 0},
     {"ReloadFailedConversion", "a.obj=64 browse=a.obj conv=fail reload",
      "@|[|]|B=64 bytes|B=|[|]|box COULD NOT READ FILE", "64", 2},
-#ifdef ISP_HEX_BIN_PATH
-    // The shipped converter, given P.obj or P.OBJ beside each other, converts the one chosen.
-    {"RealObj", "conv=real P.obj=p1 P.OBJ=p2 browse=P.obj", "@|[|]|B=1 bytes", "p1Image", 0},
-    {"RealOBJ", "conv=real P.obj=p1 P.OBJ=p2 browse=P.OBJ", "@|[|]|B=2 bytes", "p2Image", 0}
-#endif
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, LoadTest, ::testing::ValuesIn(kLoadCases), CaseName{});

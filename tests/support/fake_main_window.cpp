@@ -42,16 +42,13 @@ int FakeMainWindow::ShowMessageBox(std::string_view text, std::string_view capti
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToOpen(std::string_view filter) {
-    openFilters.emplace_back(filter);
-    events.emplace_back("open dialog");
+    events.push_back("open dialog " + std::string(filter));
     return Next(openAnswers, std::optional<std::string>());
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToSave(std::string_view defaultExtension,
                                                             std::string_view filter) {
-    saveExtensions.emplace_back(defaultExtension);
-    saveFilters.emplace_back(filter);
-    events.emplace_back("save dialog");
+    events.push_back("save dialog ." + std::string(defaultExtension) + " " + std::string(filter));
     return Next(saveAnswers, std::optional<std::string>());
 }
 

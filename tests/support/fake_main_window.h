@@ -40,8 +40,9 @@ public:
     std::deque<int> boxAnswers;        // answers to give, IDOK_ANSWER when empty
     std::deque<std::optional<std::string>> openAnswers;  // nothing = cancel
     std::deque<std::optional<std::string>> saveAnswers;
-    std::vector<std::string> openFilters, saveFilters, saveExtensions;
-    std::vector<std::string> events;  // "text <id>", "box <text>", "notice open", ...
+    // "text <id> <text>", "box <text>", "open dialog <filter>", "save dialog .<extension>
+    // <filter>", "notice open", ...
+    std::vector<std::string> events;
     std::function<void(int viewKind)> operationDialog;  // runs the operation when set
 
     char startupDirectory[kPathBufferSize] = {};
