@@ -11,12 +11,11 @@ namespace {
 // The next scripted answer, or `none` when the script has run out.
 template <class T>
 T Next(std::deque<T>& answers, T none) {
-    if (answers.empty()) {
-        return none;
+    if (!answers.empty()) {
+        none = std::move(answers.front());
+        answers.pop_front();
     }
-    T answer = std::move(answers.front());
-    answers.pop_front();
-    return answer;
+    return none;
 }
 
 }  // namespace
