@@ -1,4 +1,5 @@
-// The real one-shot on its own thread: fires once, or never once cancelled.
+// The real one-shot on its own thread: fires once, or never once cancelled; the cycle timer's
+// calibration arriving on it.
 
 #include "platform/one_shot_timer.h"
 
@@ -9,6 +10,11 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <thread>
+
+#include "device/cycle_timer.h"
+#include "manual_one_shot.h"
+#include "virtual_counter.h"
 
 namespace {
 
@@ -61,6 +67,23 @@ TEST(ThreadOneShotTimer, CancellingOrDestroyingBeforeItFiresMeansItNeverFires) {
     timer.reset();
     EXPECT_LT(Clock::now() - cancelAt, kLongDelay / 2);
     EXPECT_EQ(record.fires, 0);
+}
+
+// The counter's rate is stored before the calibrated flag is released to other threads.
+TEST(ThreadOneShotTimer, CalibrationOnItsThreadShowsTheRateNoLaterThanTheFlag) {
+    VirtualCounter counter(1000);
+    CCycleTimer timer(counter, std::make_unique<ManualOneShot>());
+    counter.Advance(5'000'000'000u - counter.Peek() + timer.start - 1000);
+
+    ThreadOneShotTimer systemTimer;
+    ASSERT_TRUE(systemTimer.Arm(milliseconds(1), [&] { timer.OnCalibrationTimer(); }));
+    const auto giveUpAt = Clock::now() + std::chrono::seconds(5);
+    while (!timer.IsCalibrated() && Clock::now() < giveUpAt) {
+        std::this_thread::yield();
+    }
+    ASSERT_TRUE(timer.IsCalibrated());
+    EXPECT_EQ(timer.ticksPerMicrosecond, 1000);
+    systemTimer.Cancel();
 }
 
 }  // namespace
