@@ -12,11 +12,6 @@ std::string CountingBytes(std::size_t count) {
     return bytes;
 }
 
-void WriteScript(const std::filesystem::path& path, const std::string& body) {
-    test_support::WriteFileBytes(path, "#!/bin/sh\n" + body);
-    std::filesystem::permissions(path, std::filesystem::perms(0755));
-}
-
 void FilesTest::SetUp() {
     AllocateImages();
     ResetImageStoreState();

@@ -66,16 +66,16 @@ protected:
 
     void InstallConverter(const std::string& kind) {
         fs::remove_all(Converter());
-        const std::string record = "printf '%s %s\\n' \"$1\" \"$2\" >> \"${0%/*}/calls.txt\"\n";
-        if (kind == "copy" || kind == "ok" || kind == "fail") {
-            const std::string rest = kind == "copy" ? "cp \"$2\" \"${2%.*}.bin\"\n"
-                                     : kind == "ok" ? ""
-                                                    : "exit 2\n";
-            WriteScript(Converter(), record + rest);
-        } else if (kind == "text") {
-            test_support::WriteFileBytes(Converter(), record);
-        } else if (kind == "dir") {
+        if (kind == "dir") {
             fs::create_directory(Converter());
+        } else if (kind != "none") {
+            const std::string rest = kind == "copy"   ? "cp \"$2\" \"${2%.*}.bin\"\n"
+                                     : kind == "fail" ? "exit 2\n"
+                                                      : "";
+            test_support::WriteFileBytes(
+                Converter(),
+                "#!/bin/sh\nprintf '%s %s\\n' \"$1\" \"$2\" >> \"${0%/*}/calls.txt\"\n" + rest);
+            fs::permissions(Converter(), fs::perms(kind == "text" ? 0644 : 0755));
         }
     }
 

@@ -4,7 +4,6 @@
 
 #include "app/resource_ids.h"
 #include "framework/message_box_types.h"
-#include "resources/dialog_templates.h"
 
 namespace {
 
@@ -19,15 +18,6 @@ T Next(std::deque<T>& answers, T none) {
 }
 
 }  // namespace
-
-// Starts with the texts the main window's template gives its controls.
-FakeMainWindow::FakeMainWindow() {
-    for (const ControlTemplate& control : DialogTemplateById(IDD_PROGRAMMER_DIALOG).controls) {
-        if (control.id != IDC_STATIC) {
-            texts[control.id] = control.text;
-        }
-    }
-}
 
 void FakeMainWindow::SetItemText(int id, std::string_view text) {
     texts[id] = std::string(text);
