@@ -12,14 +12,22 @@
 
 namespace {
 
-// Counts the paint events conversion notices receive.
-class PaintCounter final : public QObject {
+// While alive, counts the paint events conversion notices receive and runs `act` at the first.
+class NoticePaints final : public QObject {
 public:
+    NoticePaints() { qApp->installEventFilter(this); }
+    ~NoticePaints() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override {
-        paints += event->type() == QEvent::Paint && qobject_cast<CConvertDlg*>(watched) ? 1 : 0;
+        if (event->type() == QEvent::Paint && qobject_cast<CConvertDlg*>(watched) != nullptr) {
+            ++paints;
+            if (act) {
+                std::exchange(act, nullptr)();
+            }
+        }
         return false;
     }
     int paints = 0;
+    std::function<void()> act;
 };
 
 class ConvertNoticeTest : public MainWindowFixture {};
@@ -29,13 +37,11 @@ class ConvertNoticeTest : public MainWindowFixture {};
 // open it returns. (Its template, caption and place are the framework's.)
 TEST_F(ConvertNoticeTest, IsPaintedBeforeTheWaitBegins) {
     OpenMainWindow();
-    PaintCounter paints;
-    qApp->installEventFilter(&paints);
+    const NoticePaints paints;
     bool queuedServed = false;  // as a display's expose and paint requests are queued
     QMetaObject::invokeMethod(
         qApp, [&queuedServed] { queuedServed = true; }, Qt::QueuedConnection);
     window->OpenConvertNotice();
-    qApp->removeEventFilter(&paints);
     EXPECT_GE(paints.paints, 1);
     EXPECT_TRUE(queuedServed);
     CConvertDlg* notice = window->ConvertNotice();
@@ -59,22 +65,12 @@ TEST_P(QuitWhileNoticePaintsTest, WaitsForTheLoadHandler) {
     std::strcpy(window->StartupDirectory(), (directory.path() / "start up").string().c_str());
     seam.QueueOpenFileName((directory.path() / "blink.obj").string());
     bool delivered = false;
-    struct OnPaint final : QObject {
-        std::function<void()> act;
-        bool eventFilter(QObject* object, QEvent* event) override {
-            if (act && event->type() == QEvent::Paint && qobject_cast<CConvertDlg*>(object)) {
-                std::exchange(act, nullptr)();
-            }
-            return false;
-        }
-    } onPaint;
+    NoticePaints onPaint;
     onPaint.act = [&] {
         GetParam() ? window->RequestQuit() : static_cast<void>(window->windowHandle()->close());
         delivered = window->isVisible() && window->FilePath() != nullptr;
     };
-    qApp->installEventFilter(&onPaint);
     window->SendCommand(IDC_BROWSE);
-    qApp->removeEventFilter(&onPaint);
     EXPECT_TRUE(delivered);
     ASSERT_EQ(seam.MessageBoxes().size(), 1u);
     EXPECT_EQ(seam.MessageBoxes()[0].text, "COULD NOT FIND HEX-BIN CONVERTER");

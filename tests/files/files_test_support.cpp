@@ -12,11 +12,6 @@ std::string CountingBytes(std::size_t count) {
     return bytes;
 }
 
-void WriteScript(const std::filesystem::path& path, const std::string& body) {
-    test_support::WriteFileBytes(path, "#!/bin/sh\n" + body);
-    std::filesystem::permissions(path, std::filesystem::perms(0755));
-}
-
 void FilesTest::SetUp() {
     AllocateImages();
     ResetImageStoreState();
@@ -27,7 +22,11 @@ std::string FilesTest::Events() const {
     const std::map<std::string, std::string> brief = {
         {"text " + std::to_string(IDC_FILE_NAME) + " ", "N="},
         {"text " + std::to_string(IDC_FILE_BYTES) + " ", "B="},
-        {"open dialog", "open"},
+        {"open dialog Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*|"
+         "Firmware Files (*.hex *.ihx *.s19 *.s28 *.s37 *.srec *.mot)|"
+         "*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot||",
+         "open"},
+        {"save dialog .bin Binary Files (*.bin)|*.bin||", "save dialog"},
         {"notice open", "["},
         {"notice close", "]"}};
     std::string events;

@@ -15,9 +15,6 @@
 // `count` bytes 0x80, 0x81, ... wrapping at 256: high values and every position show.
 std::string CountingBytes(std::size_t count);
 
-// Writes an executable /bin/sh script.
-void WriteScript(const std::filesystem::path& path, const std::string& body);
-
 // Fresh images and start-up flags for every case, and a main window whose start-up directory is
 // the case's own; both it and the data directory have blanks in their names, as users' do.
 class FilesTest : public ::testing::Test {
@@ -26,8 +23,8 @@ protected:
     void TearDown() override { ReleaseImages(); }
 
     // The window's events so far joined by '|', the name and byte-count texts as N= and B=, the
-    // file dialog as "open", the conversion notice opening and closing as "[" and "]". Checks
-    // that every box shown was an error box with an OK button.
+    // file dialogs with their filters as "open" and "save dialog", the conversion notice opening
+    // and closing as "[" and "]". Checks that every box shown was an error box with an OK button.
     std::string Events() const;
     // The FileImage entries in use, as bytes.
     std::string LoadedImage() const;

