@@ -201,7 +201,9 @@ TEST_F(CliProcessTest, CtrlCDuringProgramCancelsAndLeavesTheChipOutOfProgramming
     EXPECT_EQ(run.out, "CANCELLED!\n");
     const std::string vcd = FileBytes(dir.path() / "t.vcd");
     EXPECT_GT(vcd.rfind("\n0r"), vcd.rfind("\n1r")) << "the chip must be out of programming mode";
-    EXPECT_NE(ChipBytes().substr(0, image.size()), image);  // interrupted before the end
+    const std::string chip = ChipBytes();  // saved, partly written
+    ASSERT_EQ(chip.size(), 8192u);
+    EXPECT_NE(chip.substr(0, image.size()), image);
 }
 #endif
 
