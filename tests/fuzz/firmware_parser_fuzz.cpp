@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,12 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     } else {
-        std::size_t lines = 1;
-        for (const char c : text) {
-            lines += c == '\n' ? 1 : 0;
-        }
-        if (result.error->line < 1 || result.error->line > lines || result.error->message.empty() ||
-            !result.image.empty()) {
+        const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+        if (result.error->line < 1 || result.error->line > lines + 1 ||
+            result.error->message.empty() || !result.image.empty()) {
             std::abort();
         }
     }

@@ -39,16 +39,15 @@ TEST_F(ChipLink, ObeysOnlyWhileEnabledErasesWritesAndReadsBack) {
     ChipErase();
     EXPECT_EQ(ReadCodeByte(0x0040), 0x00) << "reads answer 0x00 while the chip erases";
     timer->DelayMicroseconds(16000);
-    std::vector<std::uint8_t> expected(8192, 0xFF);
-    // Address bits from both instruction bytes; the last write turns bits both ways.
-    const std::pair<int, std::uint8_t> writes[] = {{0x0000, 0x12}, {0x00FF, 0x34}, {0x0100, 0x56},
-                                                   {0x1555, 0x78}, {0x1FFF, 0x9A}, {0x1555, 0x87}};
+    // A write replaces the byte, turning bits both ways.
+    const std::pair<int, std::uint8_t> writes[] = {{0x1555, 0x78}, {0x1555, 0x87}};
     for (const auto& [address, value] : writes) {
         WriteCodeByte(address, value);
         EXPECT_EQ(ReadCodeByte(address), value);
-        expected[static_cast<std::size_t>(address)] = value;
     }
     SetProgrammingMode(0);
+    std::vector<std::uint8_t> expected(8192, 0xFF);
+    expected[0x1555] = 0x87;
     EXPECT_EQ(std::vector<std::uint8_t>(chip->Flash().begin(), chip->Flash().end()), expected);
 }
 
@@ -69,19 +68,6 @@ TEST_F(ChipLink, AWriteCycleLongerThanThePauseLosesTheNextWriteAndReadsAnswerThe
     EXPECT_EQ(chip->Violations()[0].what,
               "Write Code 0x1ABC ignored: busy until " + std::to_string(busyUntil) + " ns");
     chip->ClearViolations();
-}
-
-TEST_F(ChipLink, InjectedFaultsShowInWhatIsReadBack) {
-    chip->AddStuckBits(0x0800, 0x81, 0x01);
-    SetProgrammingMode(1);
-    ProgrammingEnable();
-    WriteCodeByte(0x0800, 0xFE);
-    WriteCodeByte(0x0801, 0xFE);
-    EXPECT_EQ(ReadCodeByte(0x0800), 0x7F);
-    EXPECT_EQ(ReadCodeByte(0x0801), 0xFE);
-    chip->SetMisoFault(sim::MisoFault::kStuckLow);
-    EXPECT_EQ(ReadCodeByte(0x0801), 0x00);
-    SetProgrammingMode(0);
 }
 
 struct ClockCase {
@@ -152,28 +138,15 @@ TEST(DataTiming, RecordsMosiMovingTooCloseToTheRisingEdge) {
               "42000 MOSI set up 0 ns before SCK rose, need 1 oscillator period (84 ns)\n");
 }
 
-struct PhaseCase {
-    std::uint64_t oscillatorHz;
-    std::int64_t phaseNs;  // 24 periods plus 5 %, rounded up
-};
-
-class DataSheetPhase : public ::testing::TestWithParam<PhaseCase> {};
-
-TEST_P(DataSheetPhase, CoverTheChipsLimitsWithTheirMarginAndPollInsteadOfPausing) {
-    const auto& c = GetParam();
-    const LinkTiming timing = DataSheetLinkTiming(c.oscillatorHz);
-    EXPECT_EQ(timing.clockLowNanoseconds, c.phaseNs);
-    EXPECT_EQ(timing.clockHighNanoseconds, c.phaseNs);
-    EXPECT_EQ(timing.codeBytePauseMicroseconds, 0);
-    EXPECT_TRUE(timing.pollsWrites);
-    const auto limits = sim::ClockLimitsFor(c.oscillatorHz);
-    EXPECT_GE(static_cast<std::uint64_t>(c.phaseNs), limits.sckLowMin);
-    EXPECT_GE(static_cast<std::uint64_t>(2 * c.phaseNs), limits.sckPeriodMin);
+// 24 oscillator periods plus 5 %, rounded up; the chip's timing checker, not this table, shows
+// that they are long enough.
+TEST(DataSheetPhase, TwentyFourPeriodsWithTheirMargin) {
+    const std::pair<std::uint64_t, std::int64_t> phases[] = {
+        {3'000'000, 8400}, {11'059'200, 2279}, {12'000'000, 2100}, {24'000'000, 1050}};
+    for (const auto& [oscillatorHz, phaseNs] : phases) {
+        EXPECT_EQ(DataSheetLinkTiming(oscillatorHz).clockLowNanoseconds, phaseNs) << oscillatorHz;
+        EXPECT_EQ(DataSheetLinkTiming(oscillatorHz).clockHighNanoseconds, phaseNs) << oscillatorHz;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Crystals, DataSheetPhase,
-                         ::testing::Values(PhaseCase{3'000'000, 8400}, PhaseCase{11'059'200, 2279},
-                                           PhaseCase{12'000'000, 2100},
-                                           PhaseCase{24'000'000, 1050}));
 
 }  // namespace

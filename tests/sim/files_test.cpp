@@ -16,25 +16,21 @@
 
 namespace {
 
-TEST(FlashFile, SaveGoesThroughATemporaryFileAndLoadRestoresEveryByte) {
+TEST(FlashFile, SaveGoesThroughATemporaryFile) {
     const test_support::ScratchDir dir;
     const std::string path = (dir.path() / "CHIP.bin").string();
-    std::ofstream(path, std::ios::binary) << std::string(8192, 'x');
+    test_support::WriteFileBytes(path, std::string(8192, 'x'));
     std::filesystem::create_directory(path + ".tmp");  // makes the write fail
-    sim::At89s8252 original;
-    for (std::size_t a = 0; a < sim::kCodeFlashBytes; ++a) {
-        original.Flash()[a] = static_cast<std::uint8_t>(a * 7 + 3);
-    }
+    sim::At89s8252 chip;
+    chip.Flash()[8191] = 0x42;
     std::string why;
-    EXPECT_FALSE(sim::SaveFlashFile(original, path, &why));
+    EXPECT_FALSE(sim::SaveFlashFile(chip, path, &why));
     EXPECT_EQ(why, "cannot write " + path + ".tmp");
     EXPECT_EQ(test_support::FileBytes(path), std::string(8192, 'x'));
     std::filesystem::remove(path + ".tmp");
-    ASSERT_TRUE(sim::SaveFlashFile(original, path, &why)) << why;
+    ASSERT_TRUE(sim::SaveFlashFile(chip, path, &why)) << why;
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
-    sim::At89s8252 restored;
-    ASSERT_TRUE(sim::LoadFlashFile(restored, path, &why)) << why;
-    EXPECT_EQ(restored.Flash(), original.Flash());
+    EXPECT_EQ(test_support::FileBytes(path), std::string(8191, '\xFF') + "\x42");
 }
 
 struct LoadCase {
