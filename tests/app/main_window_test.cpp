@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/image_store.h"
 #include "app/resource_ids.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
@@ -27,6 +28,7 @@ TEST_F(MainWindowTest, StartsWithItsTitleFieldsIconAndStartupDirectory) {
     }
     EXPECT_FALSE(window->windowIcon().isNull());
     EXPECT_EQ(std::string(window->StartupDirectory()), std::filesystem::current_path().string());
+    EXPECT_EQ(imageStore.fileLoaded, 0);
 }
 
 // PROG reaches its handler, which finds no file loaded: one box owned by the window, no more.
