@@ -5,7 +5,6 @@
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
-#include "framework/message_box_types.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
 
@@ -44,10 +43,7 @@ TEST_F(MainWindowTest, ProgWithoutAFileSaysSo) {
 
 TEST_F(MainWindowTest, AStartupDirectoryTooLongForTheBufferIsNotStored) {
     const test_support::ScratchDir scratch;
-    auto deep = scratch.path();
-    while (deep.string().size() < 320) {
-        deep /= "a-rather-long-directory-name";
-    }
+    const auto deep = scratch.path() / std::string(160, 'a') / std::string(160, 'b');
     std::filesystem::create_directories(deep);
     const auto home = std::filesystem::current_path();
     std::filesystem::current_path(deep);

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "app/resource_ids.h"
+#include "files/image_loading.h"
 #include "framework/message_box_types.h"
 
 std::string CountingBytes(std::size_t count) {
@@ -22,10 +23,7 @@ std::string FilesTest::Events() const {
     const std::map<std::string, std::string> brief = {
         {"text " + std::to_string(IDC_FILE_NAME) + " ", "N="},
         {"text " + std::to_string(IDC_FILE_BYTES) + " ", "B="},
-        {"open dialog Object Files (*.obj)|*.obj|Binary Files (*.bin)|*.bin|All Files (*.*)|*.*|"
-         "Firmware Files (*.hex *.ihx *.s19 *.s28 *.s37 *.srec *.mot)|"
-         "*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot||",
-         "open"},
+        {"open dialog " + std::string(kOpenFileFilter), "open"},
         {"save dialog .bin Binary Files (*.bin)|*.bin||", "save dialog"},
         {"notice open", "["},
         {"notice close", "]"}};

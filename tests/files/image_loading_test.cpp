@@ -5,7 +5,6 @@
 #include <map>
 #include <optional>
 #include <sstream>
-#include <vector>
 
 #include "files_test_support.h"
 
@@ -154,8 +153,7 @@ const LoadCase kLoadCases[] = {
     {"Raw0", "a.bin=0 browse=a.bin", "@|B=0 bytes", "0", 0},
     {"Raw8193", "a.bin=8193 browse=a.bin", "@|B=8192 bytes", "8192", 0},
     // Only "obj" and "OBJ" go through the converter; firmware text is read in the program.
-    {"Converted8193", "a.obj=8193 browse=a.obj", "@|[|]|B=8192 bytes", "8192", 1},
-    {"OBJ", "P.OBJ=12 browse=P.OBJ", "@|[|]|B=12 bytes", "12", 1},
+    {"OBJ8193", "P.OBJ=8193 browse=P.OBJ", "@|[|]|B=8192 bytes", "8192", 1},
     {"MixedCaseObj", "a.Obj=12 browse=a.Obj", "@|B=12 bytes", "12", 0},
     {"DotInFolder", "x.obj/a=12 browse=x.obj/a", "@|B=12 bytes", "12", 0},
     {"IntelHex", "a.hex=hex browse=a.hex", "@|B=12 bytes", "hexImage", 0},

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <optional>
 #include <set>
-#include <vector>
 
 #include "files/replace_file.h"
 #include "files_test_support.h"
@@ -15,18 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Stream steps that fail as a full disk would, and a folder that takes no new file.
 std::size_t ShortWrite(std::span<const unsigned char> bytes, std::FILE* stream) {
     return std::fwrite(bytes.data(), 1, bytes.size() / 2, stream);
-}
-int FailingFlush(std::FILE* stream) {
-    return std::fflush(stream), EOF;
-}
-int FailingClose(std::FILE* stream) {
-    return std::fclose(stream), EOF;
-}
-std::FILE* NoNewFile(const char*) {
-    return errno = EACCES, nullptr;
 }
 
 // Words of the setup: "old" (image.bin holds 1000 older bytes), "link" (link.bin points to
@@ -77,11 +66,14 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
     window.saveAnswers.push_back(c.target ? std::optional((data.path() / c.target).string())
                                           : std::nullopt);
 
+    // Stream steps that fail as a full disk would, and a folder that takes no new file.
     FileWriteSteps steps = StandardFileWriteSteps();
     steps.write = has("short") ? &ShortWrite : steps.write;
-    steps.flush = has("flush") ? &FailingFlush : steps.flush;
-    steps.close = has("close") ? &FailingClose : steps.close;
-    steps.createNew = has("nonew") ? &NoNewFile : steps.createNew;
+    steps.flush = has("flush") ? +[](std::FILE* f) { return std::fflush(f), EOF; } : steps.flush;
+    steps.close = has("close") ? +[](std::FILE* f) { return std::fclose(f), EOF; } : steps.close;
+    steps.createNew =
+        has("nonew") ? +[](const char*) -> std::FILE* { return errno = EACCES, nullptr; }
+                     : steps.createNew;
 
     OnSave(window, steps);
 

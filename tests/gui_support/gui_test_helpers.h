@@ -14,9 +14,8 @@ inline bool ActivateAndWait(QWidget* window) {
 }
 
 // A key press and release sent to the widget that has the focus in `window` (else the window).
-inline void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::keyClick(window->focusWidget() != nullptr ? window->focusWidget() : window, key,
-                    modifiers);
+inline void PressKey(QWidget* window, Qt::Key key) {
+    QTest::keyClick(window->focusWidget() != nullptr ? window->focusWidget() : window, key);
 }
 
 }  // namespace gui_test

@@ -9,7 +9,6 @@
 #include "device_fixture.h"
 #include "fake_port.h"
 #include "scripted_ui_seam.h"
-#include "sim/at89s8252.h"
 
 // The real main window over a simulated chip in virtual time, with a scripted seam for boxes and
 // choosers. The port can be gated to hold a worker mid-operation.

@@ -37,36 +37,30 @@ struct FireRecord {
 constexpr milliseconds kShortDelay{20};
 constexpr milliseconds kLongDelay{10'000};
 
-TEST(ThreadOneShotTimer, ArmingReplacesThePendingOneShotWhichFiresOnceAfterItsDelay) {
+// Arming replaces the pending one-shot. Cancel joins the timer thread (after it the counts are
+// final); it and the destructor wake the waiting thread rather than waiting out the delay.
+TEST(ThreadOneShotTimer, FiresOnceAfterItsDelayUnlessReplacedCancelledOrDestroyed) {
     FireRecord first;
     FireRecord second;
-    ThreadOneShotTimer timer;
-    timer.Cancel();  // never armed
-    ASSERT_TRUE(timer.Arm(kLongDelay, first.Callback()));
+    auto timer = std::make_unique<ThreadOneShotTimer>();
+    timer->Cancel();  // never armed
+    ASSERT_TRUE(timer->Arm(kLongDelay, first.Callback()));
     const auto armedAt = Clock::now();
-    ASSERT_TRUE(timer.Arm(kShortDelay, second.Callback()));
+    ASSERT_TRUE(timer->Arm(kShortDelay, second.Callback()));
     // Generous: a loaded machine may schedule the timer thread late, never early.
     auto fired = second.firstFire.get_future();
     ASSERT_EQ(fired.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_GE(fired.get() - armedAt, kShortDelay);
-    // Cancel joins the timer thread: after it, the counts are final.
-    timer.Cancel();
-    timer.Cancel();
-    EXPECT_EQ(first.fires, 0);
-    EXPECT_EQ(second.fires, 1);
-}
-
-// Cancel and the destructor wake the waiting thread rather than waiting out the delay.
-TEST(ThreadOneShotTimer, CancellingOrDestroyingBeforeItFiresMeansItNeverFires) {
-    FireRecord record;
-    auto timer = std::make_unique<ThreadOneShotTimer>();
-    ASSERT_TRUE(timer->Arm(kLongDelay, record.Callback()));
-    const auto cancelAt = Clock::now();
     timer->Cancel();
-    ASSERT_TRUE(timer->Arm(kLongDelay, record.Callback()));
+    timer->Cancel();
+    EXPECT_EQ(second.fires, 1);
+    const auto cancelAt = Clock::now();
+    ASSERT_TRUE(timer->Arm(kLongDelay, first.Callback()));
+    timer->Cancel();
+    ASSERT_TRUE(timer->Arm(kLongDelay, first.Callback()));
     timer.reset();
     EXPECT_LT(Clock::now() - cancelAt, kLongDelay / 2);
-    EXPECT_EQ(record.fires, 0);
+    EXPECT_EQ(first.fires, 0);
 }
 
 // The counter's rate is stored before the calibrated flag is released to other threads.

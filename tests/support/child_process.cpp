@@ -78,11 +78,9 @@ RunningChild StartChild(const std::filesystem::path& program,
                         const std::vector<std::string>& arguments,
                         const std::filesystem::path& captureDir) {
     RunningChild child{-1, captureDir / "stdout.txt", captureDir / "stderr.txt"};
-    std::vector<std::string> owned{program.string()};
-    owned.insert(owned.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : owned) {
-        argv.push_back(argument.data());
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};  // posix_spawn only reads them
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;

@@ -16,8 +16,7 @@ void DeviceFixture::SetUp() {
     cycleTimer = timer.get();
     if (simulatedChip_) {
         SetPortOpener([this](std::string*) {
-            return sim::MakeSimulatedPort(
-                chip, [this] { return counter.Peek(); }, trace);
+            return sim::MakeSimulatedPort(chip, [this] { return counter.Peek(); });
         });
         ASSERT_TRUE(EnsurePortOpen());
         Calibrate();

@@ -8,15 +8,13 @@
 #include "fake_port.h"
 #include "manual_one_shot.h"
 #include "sim/at89s8252.h"
-#include "sim/vcd_trace.h"
 #include "virtual_counter.h"
 
 // Installs a fresh image store and a shared CCycleTimer on a virtual counter. The counter counts
 // nanoseconds (calibration gives 1000 ticks per microsecond); each read advances it by
 // `ticksPerRead`. Calibrate() fires the one-shot after 5000 virtual milliseconds. With
 // `simulatedChip` SetUp also binds the port to `chip` through the simulated cable, on the same
-// clock (set `trace` first to record it), and calibrates; any timing violation the chip recorded
-// fails the test at its end.
+// clock, and calibrates; any timing violation the chip recorded fails the test at its end.
 class DeviceFixture : public ::testing::Test {
 protected:
     explicit DeviceFixture(std::uint64_t ticksPerRead = 1000, bool simulatedChip = false)
@@ -33,7 +31,6 @@ protected:
     std::unique_ptr<CCycleTimer> timer;
     FakePort* port = nullptr;  // owned by the port access layer, after OpenFakePort()
     std::shared_ptr<sim::At89s8252> chip = std::make_shared<sim::At89s8252>();
-    sim::VcdTrace* trace = nullptr;
 
 private:
     bool simulatedChip_;

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "app/resource_ids.h"
 #include "framework/message_box_types.h"
 
 namespace {

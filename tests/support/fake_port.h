@@ -12,7 +12,7 @@
 
 // The one port of the tests. Alone it records every access, stamped with `clock`'s ticks when
 // given one (Peek() does not advance it, so stamping changes no timing), and answers status reads
-// from `statusSource`, else `status`. Around an `inner` port it only passes accesses on. With a
+// from `statusSource`, else with 0. Around an `inner` port it only passes accesses on. With a
 // `gate` it holds the calling thread at each access while the gate is closed, so a test can
 // freeze a worker mid-operation and act meanwhile.
 class FakePort final : public PortIo {
@@ -61,7 +61,6 @@ public:
         if (inner_) {
             return inner_->WriteData(value);
         }
-        writes.push_back(value);
         accesses.push_back({value, clock_ ? clock_->Peek() : 0});
     }
     std::uint8_t ReadStatus() override {
@@ -73,12 +72,10 @@ public:
         }
         ++statusReads;
         accesses.push_back({kStatusRead, clock_ ? clock_->Peek() : 0});
-        return statusSource ? statusSource() : status;
+        return statusSource ? statusSource() : 0;
     }
 
-    std::vector<std::uint8_t> writes;
     std::vector<Access> accesses;
-    std::uint8_t status = 0;
     std::function<std::uint8_t()> statusSource;
     int statusReads = 0;
 

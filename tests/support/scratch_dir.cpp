@@ -3,23 +3,16 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 
 namespace test_support {
 
-ScratchDir::ScratchDir(bool blanks) {
-    std::random_device entropy;
-    const std::filesystem::path root = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name =
-            std::string(blanks ? "hex bin test " : "hexbin-test-") + std::to_string(entropy());
-        std::error_code error;
-        if (std::filesystem::create_directory(root / name, error)) {
-            path_ = root / name;
-            return;
-        }
+ScratchDir::ScratchDir(bool blanks)
+    : path_(std::filesystem::temp_directory_path() /
+            (std::string(blanks ? "hex bin test " : "hexbin-test-") +
+             std::to_string(std::random_device()()))) {
+    if (!std::filesystem::create_directory(path_)) {
+        throw std::runtime_error(path_.string() + " already exists");
     }
-    throw std::runtime_error("cannot create a scratch directory in " + root.string());
 }
 
 ScratchDir::~ScratchDir() {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
