@@ -42,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"0xFFFF", std::nullopt}, ParseCase{"0x10000", std::nullopt},
                       ParseCase{"0x0", std::nullopt}, ParseCase{"0x", std::nullopt},
                       ParseCase{"0x27g", std::nullopt}, ParseCase{"0x-1", std::nullopt},
-                      ParseCase{"278", std::nullopt}, ParseCase{" 0x278", std::nullopt}));
+                      ParseCase{"278", std::nullopt}, ParseCase{"1x278", std::nullopt},
+                      ParseCase{" 0x278", std::nullopt}));
 
 struct BackendCase {
     PortChoice choice;
