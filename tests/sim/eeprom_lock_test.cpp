@@ -11,10 +11,6 @@
 
 namespace {
 
-bool AllErased(const auto& cells) {
-    return std::all_of(cells.begin(), cells.end(), [](std::uint8_t b) { return b == 0xFF; });
-}
-
 struct LockCase {
     const char* name;
     int mode;  // 1: no lock sent
@@ -47,8 +43,8 @@ TEST_P(LockModeTest, BlocksWhatItsModeBlocksUntilAChipErase) {
     ChipErase();
     cycleTimer->DelayMicroseconds(20'000);
     EXPECT_EQ(chip->LockBits(), 0);
-    EXPECT_TRUE(AllErased(chip->Flash()));
-    EXPECT_TRUE(AllErased(chip->Eeprom()));
+    EXPECT_EQ(std::ranges::count(chip->Flash(), 0xFF) + std::ranges::count(chip->Eeprom(), 0xFF),
+              8192 + 2048);
     WriteCodeByte(0x10, 0xA5);
     EXPECT_EQ(ReadCodeByte(0x10), 0xA5);
 }
