@@ -156,9 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 TEST_F(CliProcessTest, ProgramVerifyReadAndDumpShareOneChip) {
-    const ChildResult program = Run({kSim, "program", kBlink});
-    EXPECT_EQ(program.exitStatus, 0) << program.err;
-    EXPECT_EQ(program.out, "WRITE SUCCESSFUL!\n");
+    // The exit status of a good run is the RawInAnyCase row's.
+    EXPECT_EQ(Run({kSim, "program", kBlink}).out, "WRITE SUCCESSFUL!\n");
     EXPECT_EQ(Run({kSim, "verify", kBlink}).out, "SAME\n");
     EXPECT_EQ(Run({kSim, "read", "$DIR/read back.bin"}).out, "164 bytes\n");
     EXPECT_EQ(ChipBytes(),
