@@ -96,8 +96,6 @@ std::vector<ParseCase> Cases() {
          SRec('0', 0) + SRec('1', 2, {1}) + SRec('1', 0, {2}) + SRec('5', 2) + SRec('9', 0), "",
          Image(3, {{0, {2, 0xFF, 1}}})},
         {"SRecordWithoutTermination", SRec('1', 0x10, {1, 2}), "", Image(0x12, {{0x10, {1, 2}}})},
-        {"SRecordLowerCaseCrLf", "S10500abcdef93\r\nS9030000fc\r\n", "",
-         Image(0xAD, {{0xAB, {0xCD, 0xEF}}})},
         // Refused, naming the line.
         {"EmptyFile", "\n\r\n", "1: file is empty"},
         {"NeitherFormat", "\n\nORG 0000h\n",
@@ -123,8 +121,6 @@ std::vector<ParseCase> Cases() {
          "3: file ends without an end-of-file record (:00000001FF); it may be cut short"},
         {"IntelNoData", Intel(4, 0, {0, 0}) + kEof,
          "2: no data records before the end-of-file record"},
-        {"IntelConflict", kData + Intel(0, 0x10, {1}) + Intel(0, 1, {0x00, 0x31}) + kEof,
-         "3: address 0x0002 gets 0x31, but line 1 gave it 0x30"},
         {"IntelRunsPast8191", kData + Intel(0, 0x1FFE, {1, 2, 3}) + kEof,
          "2: data at address 0x2000 lies beyond the 8192-byte code memory"},
         {"IntelLinearPast8191", Intel(4, 0, {0x00, 0x01}) + Intel(0, 0, {1}) + kEof,

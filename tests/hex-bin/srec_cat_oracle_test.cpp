@@ -22,7 +22,6 @@ constexpr std::size_t kCapacity = 8192;
 
 // srec_cat output options: the format first.
 const std::vector<std::vector<std::string>> kStyles = {
-    {"-Intel"},
     {"-Intel", "-Output_Block_Size=8", "-CRLF"},
     {"-Intel", "-address-length=4"},
     {"-Motorola", "-address-length=2", "-CRLF"},
