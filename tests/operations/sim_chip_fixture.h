@@ -42,25 +42,25 @@ public:
 
 using ChipSetup = std::function<void(sim::At89s8252&)>;
 
+// A loaded file of `length` bytes, none equal to its neighbour or to the erased value.
+inline void LoadFile(int length) {
+    imageStore.fileLoaded = 1;
+    imageStore.fileByteCount = length;
+    for (int i = 0; i < length; ++i) {
+        imageStore.FileImage[i] = (i * 53 + 7) & 0x7F;
+    }
+}
+
+// The chip holding the loaded file.
+inline void HoldFile(sim::At89s8252& c) {
+    for (int i = 0; i < imageStore.fileByteCount; ++i) {
+        c.Flash()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(imageStore.FileImage[i]);
+    }
+}
+
 // A calibrated virtual-time timer (10 us per counter read, so waits cost few reads) and the
 // link bound to the fixture's simulated chip, which checks every edge against the real limits.
 class SimChipFixture : public DeviceFixture {
 protected:
     SimChipFixture() : DeviceFixture(10'000, true) {}
-
-    // A loaded file of `length` bytes, none equal to its neighbour or to the erased value.
-    static void LoadFile(int length) {
-        imageStore.fileLoaded = 1;
-        imageStore.fileByteCount = length;
-        for (int i = 0; i < length; ++i) {
-            imageStore.FileImage[i] = (i * 53 + 7) & 0x7F;
-        }
-    }
-    // The chip holding the loaded file.
-    static void HoldFile(sim::At89s8252& c) {
-        for (int i = 0; i < imageStore.fileByteCount; ++i) {
-            c.Flash()[static_cast<std::size_t>(i)] =
-                static_cast<std::uint8_t>(imageStore.FileImage[i]);
-        }
-    }
 };
