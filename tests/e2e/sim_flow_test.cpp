@@ -39,6 +39,7 @@ TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
         PressWithOperationDialog(id, {[](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; },
                                       [status](Dialog& d) {
                                           EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), status);
+                                          EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 100);
                                           d.SendCommand(IDOK);
                                           return true;
                                       }});

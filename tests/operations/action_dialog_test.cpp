@@ -11,6 +11,7 @@
 #include "device/port_access.h"
 #include "gui_test_helpers.h"
 #include "main_window_fixture.h"
+#include "sim_chip_fixture.h"
 
 namespace {
 
@@ -20,13 +21,8 @@ protected:
         MainWindowFixture::SetUp();
         Calibrate();
         OpenMainWindow();
-        imageStore.fileLoaded = 1;
-        imageStore.fileByteCount = 300;
-        for (int i = 0; i < 300; ++i) {
-            imageStore.FileImage[i] = (i * 11 + 1) & 0xFF;
-        }
-        chip->LoadFlash(
-            std::vector<std::uint8_t>(imageStore.FileImage, imageStore.FileImage + 300));
+        LoadFile(300);
+        HoldFile(*chip);
         gate->Close();  // in virtual time an unheld worker may be done before the dialog is found
     }
 
@@ -44,18 +40,13 @@ protected:
     static Step UntilClose() {
         return [](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; };
     }
-    static Step PressOk() {
-        return [](Dialog& d) {
-            d.SendCommand(IDOK);
-            EXPECT_TRUE(Closed(d));
-            return true;
-        };
-    }
 };
 
-// WAIT holds the dialog open under the worker (Enter does nothing); CLOSE then ends it.
-TEST_F(ActionDialogTest, ReadWaitsForTheWorkerThenOffersClose) {
-    PressWithOperationDialog(IDC_READ,
+// Under the worker the dialog holds on: WAIT (and Enter) do nothing; Escape, CANCEL and a close
+// request only ask the worker to stop. Once it has, Escape still does nothing, Enter on CLOSE
+// ends it.
+TEST_F(ActionDialogTest, WaitsForTheWorkerAndCancelOnlyStopsIt) {
+    PressWithOperationDialog(IDC_PROG,
                              {WorkerHeld(),
                               [&](Dialog& d) {
                                   EXPECT_EQ(d.windowTitle(), "ACTION");
@@ -66,45 +57,27 @@ TEST_F(ActionDialogTest, ReadWaitsForTheWorkerThenOffersClose) {
                                   EXPECT_TRUE(gui_test::ActivateAndWait(&d));
                                   gui_test::PressKey(&d, Qt::Key_Return);
                                   gui_test::PressKey(&d, Qt::Key_Enter);
+                                  EXPECT_FALSE(imageStore.IsCancelRequested());
+                                  gui_test::PressKey(&d, Qt::Key_Escape);
+                                  QTest::mouseClick(d.GetDlgItem(IDCANCEL), Qt::LeftButton);
+                                  d.close();
                                   EXPECT_FALSE(Closed(d));
+                                  EXPECT_TRUE(d.isVisible());
+                                  EXPECT_TRUE(imageStore.IsCancelRequested());
                                   return true;
                               },
                               ReleaseWorker(), UntilClose(),
                               [](Dialog& d) {
-                                  EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "READING DEVICE");
-                                  EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 100);
+                                  EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "CANCELLED!");
+                                  EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 0);
+                                  gui_test::PressKey(&d, Qt::Key_Escape);
+                                  EXPECT_FALSE(Closed(d));
+                                  d.GetDlgItem(IDOK)->setFocus();  // off CANCEL
                                   gui_test::PressKey(&d, Qt::Key_Return);
                                   EXPECT_TRUE(Closed(d));
                                   return true;
                               }});
     EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(Text(IDC_DEVICE_STATE), "LOADED");
-    EXPECT_EQ(Text(IDC_DEVICE_BYTES), "300 bytes");
-}
-
-// Escape, CANCEL and a close request only ask the worker to stop; CLOSE ends the dialog after.
-TEST_F(ActionDialogTest, CancelNeverClosesItAndTheWorkerEndsCancelled) {
-    PressWithOperationDialog(IDC_PROG, {WorkerHeld(),
-                                        [](Dialog& d) {
-                                            EXPECT_TRUE(gui_test::ActivateAndWait(&d));
-                                            gui_test::PressKey(&d, Qt::Key_Escape);
-                                            QTest::mouseClick(d.GetDlgItem(IDCANCEL),
-                                                              Qt::LeftButton);
-                                            d.close();
-                                            EXPECT_FALSE(Closed(d));
-                                            EXPECT_TRUE(d.isVisible());
-                                            EXPECT_TRUE(imageStore.IsCancelRequested());
-                                            return true;
-                                        },
-                                        ReleaseWorker(), UntilClose(),
-                                        [](Dialog& d) {
-                                            EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "CANCELLED!");
-                                            EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 0);
-                                            gui_test::PressKey(&d, Qt::Key_Escape);
-                                            EXPECT_FALSE(Closed(d));
-                                            return true;
-                                        },
-                                        PressOk()});
     EXPECT_FALSE(chip->InProgrammingMode());
     EXPECT_EQ(Text(IDC_DEVICE_STATE), "NOT LOADED");
     EXPECT_EQ(Text(IDC_SAVE), "N/A");
@@ -141,8 +114,12 @@ TEST_P(QuitDuringOperationTest, NeverQuitsUnderTheWorker) {
                                    return true;
                                },
                                ReleaseWorker()};
-    if (!bySignal) {
-        steps.insert(steps.end(), {UntilClose(), PressOk()});  // the signal's quit ends it alone
+    if (!bySignal) {  // the signal's quit ends it alone
+        steps.insert(steps.end(), {UntilClose(), [](Dialog& d) {
+                                       d.SendCommand(IDOK);
+                                       EXPECT_TRUE(Closed(d));
+                                       return true;
+                                   }});
     }
     PressWithOperationDialog(id, std::move(steps));
     EXPECT_FALSE(chip->InProgrammingMode());
