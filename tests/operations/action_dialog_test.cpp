@@ -11,7 +11,7 @@
 #include "device/port_access.h"
 #include "gui_test_helpers.h"
 #include "main_window_fixture.h"
-#include "sim_chip_fixture.h"
+#include "operations_fixture.h"
 
 namespace {
 

@@ -13,12 +13,13 @@
 #include "device/port_access.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
+#include "device_fixture.h"
 #include "fake_main_window.h"
 #include "framework/message_box_types.h"
 #include "operations/device_session.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"
-#include "sim_chip_fixture.h"
+#include "operations_fixture.h"
 
 namespace {
 
@@ -26,11 +27,14 @@ const char* const kShown = "LOADED|SAVE|12 bytes|SAME";
 
 // The main window with an operation dialog that runs its worker in place; the worker's
 // main-window updates land in the window, as the real dialog forwards them. The window shows an
-// earlier read of 12 bytes that compared SAME.
-class ActionTest : public SimChipFixture {
+// earlier read of 12 bytes that compared SAME. The link drives the fixture's simulated chip,
+// which checks every edge against the real limits, on a calibrated virtual-time timer (10 us per
+// counter read, so waits cost few reads).
+class ActionTest : public DeviceFixture {
 protected:
+    ActionTest() : DeviceFixture(10'000, true) {}
     void SetUp() override {
-        SimChipFixture::SetUp();
+        DeviceFixture::SetUp();
         window.operationDialog = [this](int viewKind) {
             imageStore.SetCancelRequested(false);
             EXPECT_EQ(RunWorker(viewKind, view), 0);
@@ -90,7 +94,7 @@ TEST_P(RunTest, EndsWithItsVerdict) {
     c.kind == kProgram ? chip->Flash().fill(0x00) : HoldFile(*chip);
     c.chip(*chip);
     const auto before = chip->Flash();
-    view.CancelAt(c.cancelAt);
+    view.cancelAt = c.cancelAt;
     if (c.kind == kVerify) {
         EXPECT_EQ(VerifyThreadProc(view), 0);
     } else {

@@ -2,42 +2,34 @@
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/image_store.h"
-#include "device_fixture.h"
 #include "operations/operation_view.h"
 #include "sim/at89s8252.h"
 
 // An operation dialog without widgets: every update is applied at once, in the calling thread.
-// `onProgress` lets a test act at a given update of a run (e.g. press CANCEL).
+// CANCEL is pressed as the `cancelAt`-th progress update arrives (never when 0).
 class RecordingOperationView final : public OperationView {
 public:
     void SetProgressPosition(int position) override {
         progress.push_back(position);
-        if (onProgress) {
-            onProgress(static_cast<int>(progress.size()));
+        if (static_cast<int>(progress.size()) == cancelAt) {
+            imageStore.SetCancelRequested(true);
         }
     }
     void SetStatusText(const char* text) override { statuses.emplace_back(text); }
     void SetMainWindowItemText(int id, const char* text) override { mainWindowTexts[id] = text; }
     void SetCloseLabel() override { ++closeLabels; }
-    // CANCEL pressed as the `update`-th progress update arrives.
-    void CancelAt(int update) {
-        onProgress = [update](int n) {
-            imageStore.SetCancelRequested(imageStore.IsCancelRequested() || n == update);
-        };
-    }
     int LastProgress() const { return progress.empty() ? 0 : progress.back(); }
     std::string LastStatus() const { return statuses.empty() ? std::string() : statuses.back(); }
 
+    int cancelAt = 0;
     std::vector<int> progress;
     std::vector<std::string> statuses;
     std::map<int, std::string> mainWindowTexts;
     int closeLabels = 0;
-    std::function<void(int updates)> onProgress;
 };
 
 using ChipSetup = std::function<void(sim::At89s8252&)>;
@@ -57,10 +49,3 @@ inline void HoldFile(sim::At89s8252& c) {
         c.Flash()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(imageStore.FileImage[i]);
     }
 }
-
-// A calibrated virtual-time timer (10 us per counter read, so waits cost few reads) and the
-// link bound to the fixture's simulated chip, which checks every edge against the real limits.
-class SimChipFixture : public DeviceFixture {
-protected:
-    SimChipFixture() : DeviceFixture(10'000, true) {}
-};
