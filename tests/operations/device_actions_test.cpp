@@ -76,7 +76,7 @@ struct RunCase {
     ChipSetup chip;  // applied after that
     int cancelAt;    // the progress update at which CANCEL is pressed, 0 for none
     int commands;    // instructions the chip obeyed, the enable included
-    int progress;    // the bar at the end
+    int progress;    // the bar at the end, or as CANCEL was pressed
     int count;       // bytes in the device image after the run
     const char* side;
     std::vector<std::string> statuses;
@@ -102,16 +102,20 @@ TEST_P(RunTest, EndsWithItsVerdict) {
     }
     EXPECT_EQ(view.statuses, c.statuses);
     EXPECT_EQ(chip->Counts().obeyed, static_cast<std::uint64_t>(c.commands));
-    EXPECT_EQ(view.LastProgress(), c.progress);
     EXPECT_EQ(DeviceSide(), c.side);
     EXPECT_EQ(imageStore.deviceByteCount, c.count);
     EXPECT_EQ(imageStore.deviceImageValid, c.kind == kVerify || (c.kind == kRead && !c.cancelAt));
     EXPECT_EQ(view.closeLabels, 1);
     EXPECT_FALSE(imageStore.IsBusy());
     EXPECT_FALSE(chip->InProgrammingMode());
-    if (c.cancelAt != 0) {
+    if (c.cancelAt != 0) {  // the bar as CANCEL was pressed, then once more, at 0
+        EXPECT_EQ(view.progress.at(static_cast<std::size_t>(c.cancelAt - 1)), c.progress);
         EXPECT_EQ(view.progress.size(), static_cast<std::size_t>(c.cancelAt + 1));
-    } else if (c.kind == kProgram && c.length > 0) {  // the write pass ends at 100 too
+        EXPECT_EQ(view.LastProgress(), 0);
+    } else {
+        EXPECT_EQ(view.LastProgress(), c.progress);
+    }
+    if (c.kind == kProgram && c.length > 0 && c.cancelAt == 0) {  // the write pass ends at 100
         EXPECT_EQ(view.progress[static_cast<std::size_t>(c.length - 1)], 100);
     }
     if (c.kind != kProgram) {
@@ -121,7 +125,7 @@ TEST_P(RunTest, EndsWithItsVerdict) {
         std::copy_n(imageStore.FileImage, c.length, expected.begin());
         EXPECT_EQ(chip->Flash(), expected);
     }
-    if (c.kind == kRead && c.cancelAt == 0) {
+    if (c.kind == kRead && c.cancelAt == 0) {  // one read instruction per byte
         EXPECT_TRUE(
             std::equal(before.begin(), before.begin() + c.commands - 1, imageStore.DeviceImage));
     }
@@ -163,12 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"ReadMemoryEndingIn52Erased", kRead, 8192 - 52, kAsIs, 0, 8193, 100, 8140, "LOADED|SAVE|8140 bytes|", kReading},
         RunCase{"ReadZeroTableInsideProgram", kRead, 400, Fill(100, 52, 0x00), 0, 153, 100, 100, "LOADED|SAVE|100 bytes|", kReading},
         // A cancel skips the rest of the run, and is tested again once the loops are done.
-        RunCase{"CancelProgramWhileWriting", kProgram, 500, kAsIs, 120, 121, 0, 0, kReset, kCancelled},
-        RunCase{"CancelProgramAfterTheLastRead", kProgram, 10, kAsIs, 20, 21, 0, 0, kReset, kCancelled},
-        RunCase{"CancelVerify", kVerify, 200, kAsIs, 50, 51, 0, 12, kShown, {"VERIFYING DEVICE", "CANCELLED!"}},
-        RunCase{"CancelRead", kRead, 2000, kAsIs, 500, 501, 0, 0, "LOADED|N/A|12 bytes|", {"READING DEVICE", "CANCELLED"}},
+        // The quotient is formed first: 29 of 100 bytes show 28.
+        RunCase{"CancelProgramWhileWriting", kProgram, 100, kAsIs, 29, 30, 28, 0, kReset, kCancelled},
+        RunCase{"CancelProgramAfterTheLastRead", kProgram, 10, kAsIs, 20, 21, 100, 0, kReset, kCancelled},
+        RunCase{"CancelVerify", kVerify, 200, kAsIs, 50, 51, 25, 12, kShown, {"VERIFYING DEVICE", "CANCELLED!"}},
+        RunCase{"CancelRead", kRead, 2000, kAsIs, 500, 501, 6, 0, "LOADED|N/A|12 bytes|", {"READING DEVICE", "CANCELLED"}},
         // 300 bytes, then the 52 erased bytes that end the read, then the bar set to 100.
-        RunCase{"CancelReadAfterTheLastAddress", kRead, 300, kAsIs, 353, 353, 0, 0, "LOADED|N/A|12 bytes|", {"READING DEVICE", "CANCELLED"}}),
+        RunCase{"CancelReadAfterTheLastAddress", kRead, 300, kAsIs, 353, 353, 100, 0, "LOADED|N/A|12 bytes|", {"READING DEVICE", "CANCELLED"}}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
