@@ -86,9 +86,12 @@ INSTANTIATE_TEST_SUITE_P(
                   Frame({0x09, 0x23}, 1, 3000)}),
     CaseName{});
 
+// An open port stays open for the actions after it.
 TEST(PortAccess, AFailedOpenGivesItsReasonAndIsTriedAgainAtTheNextAction) {
     bool works = false;
+    int opens = 0;
     SetPortOpener([&](std::string* why) -> std::unique_ptr<PortIo> {
+        ++opens;
         *why = "no cable here";
         return works ? std::make_unique<FakePort>() : nullptr;
     });
@@ -98,6 +101,8 @@ TEST(PortAccess, AFailedOpenGivesItsReasonAndIsTriedAgainAtTheNextAction) {
     EXPECT_EQ(CurrentPort(), nullptr);
     works = true;
     EXPECT_TRUE(EnsurePortOpen(&why));
+    EXPECT_TRUE(EnsurePortOpen(&why));
+    EXPECT_EQ(opens, 2);
     EXPECT_NE(CurrentPort(), nullptr);
     SetPortOpener([](std::string*) { return std::unique_ptr<PortIo>(); });
 }

@@ -85,6 +85,7 @@ TEST_F(ActionDialogTest, WaitsForTheWorkerAndCancelOnlyStopsIt) {
     EXPECT_FALSE(chip->InProgrammingMode());
     EXPECT_EQ(Text(IDC_DEVICE_STATE), "NOT LOADED");
     EXPECT_EQ(Text(IDC_SAVE), "N/A");
+    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->focusWidget(), prog);
     window->windowHandle()->close();
     EXPECT_FALSE(window->isVisible());
