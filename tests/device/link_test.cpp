@@ -75,8 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FrameCase{"Enable", [] { return ProgrammingEnable(), -1; }, Frame({0xAC, 0x53, 0}, 0, 0)},
         FrameCase{"Erase", [] { return ChipErase(), -1; }, Frame({0xAC, 0x04, 0}, 0, 0)},
-        FrameCase{"Write15A", [] { return WriteCodeByte(0x15A, 0x3C), -1; },
-                  Frame({0x0A, 0x5A, 0x3C}, 0, 3000)},
         FrameCase{"WriteTop", [] { return WriteCodeByte(0x1FFF, 0x1A5), -1; },
                   Frame({0xFA, 0xFF, 0xA5}, 0, 3000)},
         FrameCase{"Write8192WrapsToZero", [] { return WriteCodeByte(8192, 0x77), -1; },
