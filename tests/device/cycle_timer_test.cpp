@@ -29,7 +29,6 @@ TEST_P(Calibration, StoresElapsedOverFiveMillionTruncatedToItsLow32Bits) {
     ManualOneShot* shot = owned.get();
     CCycleTimer timer(counter, std::move(owned));
     EXPECT_EQ(shot->ArmedDelay(), std::chrono::milliseconds(5000));
-    EXPECT_FALSE(timer.IsCalibrated());
     // The callback's own read lands exactly `elapsed` ticks after the start.
     counter.Advance(timer.start + GetParam().elapsed - counter.Peek() - 1);
     shot->Fire();
@@ -39,8 +38,7 @@ TEST_P(Calibration, StoresElapsedOverFiveMillionTruncatedToItsLow32Bits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Calibration,
-    ::testing::Values(CalibrationCase{5'000'000'000u, 1000},   // 1 GHz counter
-                      CalibrationCase{5'004'999'999u, 1000},   // truncates, not rounds
+    ::testing::Values(CalibrationCase{5'004'999'999u, 1000},   // truncates, not rounds
                       CalibrationCase{12'345'678'901u, 2469},  // 2469.1357802
                       CalibrationCase{4'999'999u, 0},          // slower than 1 tick/us
                       CalibrationCase{std::uint64_t{5'000'000} * 0x1'0000'0007u + 3u,
@@ -75,9 +73,6 @@ TEST_P(Delay, SpinsUntilTheWrappedTargetAndNoFurther) {
 INSTANTIATE_TEST_SUITE_P(
     Table, Delay,
     ::testing::Values(
-        DelayCase{"Zero", 1000, 1000, 0, 0, 1000},
-        DelayCase{"ClockPhaseOneTickPerRead", 1, 1000, 10, 0, 10'001},
-        DelayCase{"WritePauseUnevenSteps", 7, 1000, 3000, 0, 3'000'011},
         DelayCase{"SettleAtThreeGigahertz", 997, 3000, 10000, 5'000'000'000u, 5'030'001'724u},
         DelayCase{"NegativeIsInThePast", 1000, 1000, -1, 1'000'000, 1'001'000},
         // 1000 x 3,000,000 = 3e9 wraps to -1,294,967,296.

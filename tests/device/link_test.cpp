@@ -70,35 +70,26 @@ TEST_P(InstructionFrame, PutsTheStatedAccessesOnTheCableAtTheStatedTimes) {
     EXPECT_EQ(answer, port->statusReads > 0 ? 0xC3 : -1);
 }
 
-std::int32_t Sent(void (*op)()) {
-    op();
-    return -1;
-}
-
-std::int32_t Write(std::int32_t address, std::int32_t value) {
-    WriteCodeByte(address, value);
-    return -1;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Table, InstructionFrame,
     ::testing::Values(
-        FrameCase{"Enable", [] { return Sent(ProgrammingEnable); }, Frame({0xAC, 0x53, 0}, 0, 0)},
-        FrameCase{"Erase", [] { return Sent(ChipErase); }, Frame({0xAC, 0x04, 0}, 0, 0)},
-        FrameCase{"Write15A", [] { return Write(0x15A, 0x3C); },
-                  Frame({0x0A, 0x5A, 0x3C}, 0, 3000)},
-        FrameCase{"WriteTop", [] { return Write(0x1FFF, 0x1A5); },
+        FrameCase{"Enable", [] { return ProgrammingEnable(), -1; }, Frame({0xAC, 0x53, 0}, 0, 0)},
+        FrameCase{"Erase", [] { return ChipErase(), -1; }, Frame({0xAC, 0x04, 0}, 0, 0)},
+        FrameCase{"WriteTop", [] { return WriteCodeByte(0x1FFF, 0x1A5), -1; },
                   Frame({0xFA, 0xFF, 0xA5}, 0, 3000)},
-        FrameCase{"Write8192WrapsToZero", [] { return Write(8192, 0x77); },
+        FrameCase{"Write8192WrapsToZero", [] { return WriteCodeByte(8192, 0x77), -1; },
                   Frame({0x02, 0x00, 0x77}, 0, 3000)},
         FrameCase{"Read1000", [] { return ReadCodeByte(0x1000); }, Frame({0x81, 0x00}, 1, 3000)},
         FrameCase{"Read2123DropsBit13", [] { return ReadCodeByte(0x2123); },
                   Frame({0x09, 0x23}, 1, 3000)}),
     CaseName{});
 
+// An open port stays open for the actions after it.
 TEST(PortAccess, AFailedOpenGivesItsReasonAndIsTriedAgainAtTheNextAction) {
     bool works = false;
+    int opens = 0;
     SetPortOpener([&](std::string* why) -> std::unique_ptr<PortIo> {
+        ++opens;
         *why = "no cable here";
         return works ? std::make_unique<FakePort>() : nullptr;
     });
@@ -108,6 +99,8 @@ TEST(PortAccess, AFailedOpenGivesItsReasonAndIsTriedAgainAtTheNextAction) {
     EXPECT_EQ(CurrentPort(), nullptr);
     works = true;
     EXPECT_TRUE(EnsurePortOpen(&why));
+    EXPECT_TRUE(EnsurePortOpen(&why));
+    EXPECT_EQ(opens, 2);
     EXPECT_NE(CurrentPort(), nullptr);
     SetPortOpener([](std::string*) { return std::unique_ptr<PortIo>(); });
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTest>
 #include <QWindow>
 #include <string>
@@ -11,6 +10,7 @@
 #include "device/port_access.h"
 #include "gui_test_helpers.h"
 #include "main_window_fixture.h"
+#include "operations_fixture.h"
 
 namespace {
 
@@ -20,13 +20,8 @@ protected:
         MainWindowFixture::SetUp();
         Calibrate();
         OpenMainWindow();
-        imageStore.fileLoaded = 1;
-        imageStore.fileByteCount = 300;
-        for (int i = 0; i < 300; ++i) {
-            imageStore.FileImage[i] = (i * 11 + 1) & 0xFF;
-        }
-        chip->LoadFlash(
-            std::vector<std::uint8_t>(imageStore.FileImage, imageStore.FileImage + 300));
+        LoadFile(300);
+        HoldFile(*chip);
         gate->Close();  // in virtual time an unheld worker may be done before the dialog is found
     }
 
@@ -44,49 +39,28 @@ protected:
     static Step UntilClose() {
         return [](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; };
     }
-    static Step PressOk() {
-        return [](Dialog& d) {
-            d.SendCommand(IDOK);
-            EXPECT_TRUE(Closed(d));
-            return true;
-        };
-    }
 };
 
-// WAIT holds the dialog open under the worker (Enter does nothing); CLOSE then ends it.
-TEST_F(ActionDialogTest, ReadWaitsForTheWorkerThenOffersClose) {
-    PressWithOperationDialog(IDC_READ,
-                             {WorkerHeld(),
-                              [&](Dialog& d) {
-                                  EXPECT_EQ(d.windowTitle(), "ACTION");
-                                  EXPECT_FALSE(window->isEnabled());
-                                  EXPECT_EQ(d.GetDlgItemText(IDOK), "WAIT");
-                                  EXPECT_EQ(d.GetDlgItemText(IDCANCEL), "CANCEL");
-                                  EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
-                                  EXPECT_TRUE(gui_test::ActivateAndWait(&d));
-                                  gui_test::PressKey(&d, Qt::Key_Return);
-                                  gui_test::PressKey(&d, Qt::Key_Enter);
-                                  EXPECT_FALSE(Closed(d));
-                                  return true;
-                              },
-                              ReleaseWorker(), UntilClose(),
-                              [](Dialog& d) {
-                                  EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "READING DEVICE");
-                                  EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 100);
-                                  gui_test::PressKey(&d, Qt::Key_Return);
-                                  EXPECT_TRUE(Closed(d));
-                                  return true;
-                              }});
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(Text(IDC_DEVICE_STATE), "LOADED");
-    EXPECT_EQ(Text(IDC_DEVICE_BYTES), "300 bytes");
-}
-
-// Escape, CANCEL and a close request only ask the worker to stop; CLOSE ends the dialog after.
-TEST_F(ActionDialogTest, CancelNeverClosesItAndTheWorkerEndsCancelled) {
+// Under the worker the dialog holds on: WAIT (and Enter) do nothing, a close request to the
+// disabled main window is dropped; Escape, CANCEL and a close request to the dialog only ask the
+// worker to stop. Once it has, Escape still does nothing, Enter on CLOSE ends it; the focus is
+// back on PROG, and now a close request quits.
+TEST_F(ActionDialogTest, WaitsForTheWorkerAndCancelOnlyStopsIt) {
+    QWidget* prog = window->GetDlgItem(IDC_PROG);
+    prog->setFocus();
     PressWithOperationDialog(IDC_PROG, {WorkerHeld(),
-                                        [](Dialog& d) {
+                                        [&](Dialog& d) {
+                                            EXPECT_EQ(d.windowTitle(), "ACTION");
+                                            EXPECT_FALSE(window->isEnabled());
+                                            EXPECT_EQ(d.GetDlgItemText(IDOK), "WAIT");
+                                            EXPECT_EQ(d.GetDlgItemText(IDCANCEL), "CANCEL");
+                                            window->windowHandle()->close();
+                                            EXPECT_TRUE(window->isVisible());
                                             EXPECT_TRUE(gui_test::ActivateAndWait(&d));
+                                            gui_test::PressKey(&d, Qt::Key_Return);
+                                            gui_test::PressKey(&d, Qt::Key_Enter);
+                                            EXPECT_TRUE(d.IsRunningModal());
+                                            EXPECT_FALSE(imageStore.IsCancelRequested());
                                             gui_test::PressKey(&d, Qt::Key_Escape);
                                             QTest::mouseClick(d.GetDlgItem(IDCANCEL),
                                                               Qt::LeftButton);
@@ -102,66 +76,41 @@ TEST_F(ActionDialogTest, CancelNeverClosesItAndTheWorkerEndsCancelled) {
                                             EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 0);
                                             gui_test::PressKey(&d, Qt::Key_Escape);
                                             EXPECT_FALSE(Closed(d));
+                                            d.GetDlgItem(IDOK)->setFocus();  // off CANCEL
+                                            gui_test::PressKey(&d, Qt::Key_Return);
+                                            EXPECT_TRUE(Closed(d));
                                             return true;
-                                        },
-                                        PressOk()});
+                                        }});
+    EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(chip->InProgrammingMode());
     EXPECT_EQ(Text(IDC_DEVICE_STATE), "NOT LOADED");
     EXPECT_EQ(Text(IDC_SAVE), "N/A");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->focusWidget(), prog);
+    window->windowHandle()->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(CurrentPort(), nullptr);
+    (void)timer.release();  // the window released the shared timer
 }
 
-struct QuitCase {
-    const char* name;
-    int id;
-    bool bySignal;  // a quit signal's request, else the window manager's close request
-};
-
-class QuitDuringOperationTest : public ActionDialogTest,
-                                public ::testing::WithParamInterface<QuitCase> {};
-
-// While the worker is held mid-operation: a close request to the disabled main window is dropped
-// (the operation runs to its end, a later close quits), a quit signal cancels the operation and
-// quits once the worker has let go of the chip. Either way the keyboard focus was back on the
-// button that started the operation before the window went.
-TEST_P(QuitDuringOperationTest, NeverQuitsUnderTheWorker) {
-    const auto [name, id, bySignal] = GetParam();
-    QWidget* button = window->GetDlgItem(id);
-    button->setFocus();
-    std::vector<Step> steps = {WorkerHeld(),
-                               [&](Dialog& d) {
-                                   if (bySignal) {
-                                       window->RequestQuit();
-                                   } else {
-                                       window->windowHandle()->close();
-                                   }
-                                   EXPECT_EQ(imageStore.IsCancelRequested(), bySignal);
-                                   EXPECT_TRUE(window->isVisible());
-                                   EXPECT_TRUE(d.IsRunningModal());
-                                   EXPECT_NE(imageStore.FileImage, nullptr);
-                                   return true;
-                               },
-                               ReleaseWorker()};
-    if (!bySignal) {
-        steps.insert(steps.end(), {UntilClose(), PressOk()});  // the signal's quit ends it alone
-    }
-    PressWithOperationDialog(id, std::move(steps));
+// A quit signal under the worker cancels the operation, and quits once the worker has let go of
+// the chip.
+TEST_F(ActionDialogTest, AQuitSignalWaitsForTheWorker) {
+    PressWithOperationDialog(IDC_READ, {WorkerHeld(),
+                                        [&](Dialog& d) {
+                                            window->RequestQuit();
+                                            EXPECT_TRUE(imageStore.IsCancelRequested());
+                                            EXPECT_TRUE(window->isVisible());
+                                            EXPECT_TRUE(d.IsRunningModal());
+                                            EXPECT_NE(imageStore.FileImage, nullptr);
+                                            return true;
+                                        },
+                                        ReleaseWorker()});
     EXPECT_FALSE(chip->InProgrammingMode());
-    if (!bySignal) {
-        EXPECT_TRUE(window->isVisible());
-        EXPECT_EQ(window->focusWidget(), button);
-        window->windowHandle()->close();
-    }
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(imageStore.FileImage, nullptr);
     EXPECT_EQ(CurrentPort(), nullptr);
     (void)timer.release();
 }
-
-INSTANTIATE_TEST_SUITE_P(Operations, QuitDuringOperationTest,
-                         ::testing::Values(QuitCase{"ReadClosed", IDC_READ, false},
-                                           QuitCase{"ProgClosed", IDC_PROG, false},
-                                           QuitCase{"ReadSignalled", IDC_READ, true},
-                                           QuitCase{"ProgSignalled", IDC_PROG, true}),
-                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
