@@ -154,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"ProgramTheWholeChip", kProgram, 8192, kAsIs, 0, 1 + 2 * 8192, 100, 0, kReset, kWritten},
         // A bad cell at either end of the file is found after both full passes.
         RunCase{"CellAt0WillNotProgram", kProgram, 300, Unprogrammable(0), 0, 601, 100, 0, kReset, kFailed},
+        RunCase{"EmptySocketReadsAllOnes", kProgram, 300, [](sim::At89s8252& c) { c.SetMisoFault(sim::MisoFault::kStuckHigh); }, 0, 601, 100, 0, kReset, kFailed},
         RunCase{"LastCellWillNotProgram", kProgram, 300, Unprogrammable(299), 0, 601, 100, 0, kReset, kFailed},
         RunCase{"VerifySame", kVerify, 200, kAsIs, 0, 201, 100, 12, kShown, {"VERIFYING DEVICE", "SAME"}},
         RunCase{"VerifyDifferentAt0", kVerify, 200, Fill(0, 1, 0xFF), 0, 201, 100, 12, kShown, {"VERIFYING DEVICE", "DIFFERENT"}},
