@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "app/image_store.h"
 #include "app/resource_ids.h"
 #include "child_process.h"
 #include "hex-bin/firmware_parser.h"

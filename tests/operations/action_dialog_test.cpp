@@ -2,8 +2,6 @@
 
 #include <QTest>
 #include <QWindow>
-#include <string>
-#include <vector>
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
