@@ -67,6 +67,8 @@ TEST_F(ActionDialogTest, WaitsForTheWorkerAndCancelOnlyStopsIt) {
                    },
                    ReleaseWorker(), [](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; },
                    [](Dialog& d) {
+                       EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "CANCELLED!");
+                       EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 0);
                        gui_test::PressKey(&d, Qt::Key_Escape);
                        EXPECT_FALSE(Closed(d));
                        d.GetDlgItem(IDOK)->setFocus();  // off CANCEL
