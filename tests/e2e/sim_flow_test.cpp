@@ -6,26 +6,19 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "app/image_store.h"
 #include "app/resource_ids.h"
+#include "child_process.h"
 #include "hex-bin/firmware_parser.h"
 #include "main_window_fixture.h"
-#include "views/data_dlg.h"
 
 namespace {
-
-std::string ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-}
 
 using SimFlowTest = MainWindowFixture;
 
 // A user's whole session on the simulated chip, with the example firmware and the real converter,
 // in folders with blanks in their names.
-TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
+TEST_F(SimFlowTest, LoadEraseProgramReadCompareAndSave) {
     QTemporaryDir root{QDir::tempPath() + "/isp8252 end to end XXXXXX"};
     const auto Path = [&root](const char* relative) { return root.filePath(relative); };
     ASSERT_TRUE(QDir(root.path()).mkpath("start up") && QDir(root.path()).mkpath("my firmware"));
@@ -45,7 +38,8 @@ TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
                                           return true;
                                       }});
     };
-    const auto firmware = firmware::ParseFirmware(ReadFile(Path("my firmware/blink.obj")));
+    const auto firmware = firmware::ParseFirmware(
+        test_support::FileBytes(Path("my firmware/blink.obj").toStdString()));
     ASSERT_TRUE(firmware.ok());
     const std::string bytes(firmware.image.begin(), firmware.image.end());
     ASSERT_NE(firmware.image.back(), 0xFF);  // so the read counts every byte of it
@@ -56,7 +50,7 @@ TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
     window->SendCommand(IDC_BROWSE);
     EXPECT_EQ(Text(IDC_FILE_NAME), "blink.obj");
     EXPECT_EQ(Text(IDC_FILE_BYTES), size);
-    EXPECT_EQ(ReadFile(Path("my firmware/blink.bin")), bytes);
+    EXPECT_EQ(test_support::FileBytes(Path("my firmware/blink.bin").toStdString()), bytes);
 
     // Erase, after confirming; the chip times its erase itself, the user takes a moment.
     chip->Flash().fill(0x00);
@@ -76,14 +70,10 @@ TEST_F(SimFlowTest, LoadEraseProgramReadCompareListAndSave) {
     window->SendCommand(IDC_COMPARE);
     EXPECT_EQ(Text(IDC_COMPARE_RESULT), "SAME");
 
-    // List, then save: the saved bytes are the firmware.
-    window->SendCommand(IDC_DEVICE_CONTENTS);
-    ASSERT_NE(window->DeviceViewer(), nullptr);
-    EXPECT_EQ(window->DeviceViewer()->ListCount(IDC_VIEW_LIST), static_cast<int>(bytes.size()));
-    window->DeviceViewer()->SendCommand(IDOK);
+    // Save: the saved bytes are the firmware.
     seam.QueueSaveFileName(Path("my firmware/read back.bin").toStdString());
     window->SendCommand(IDC_SAVE);
-    EXPECT_EQ(ReadFile(Path("my firmware/read back.bin")), bytes);
+    EXPECT_EQ(test_support::FileBytes(Path("my firmware/read back.bin").toStdString()), bytes);
     EXPECT_EQ(seam.MessageBoxes().size(), 1u);  // only the erase question was ever asked
     EXPECT_EQ(seam.UnusedAnswers(), 0u);
 }
