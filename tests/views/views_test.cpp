@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "app/image_store.h"
 #include "app/resource_ids.h"
 #include "fake_main_window.h"
