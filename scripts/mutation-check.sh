@@ -2,7 +2,7 @@
 # Proves the test suite catches real faults: applies each fault of scripts/mutations.txt, one at a
 # time, to a scratch copy of the work tree, rebuilds it (default preset, incremental, through
 # ccache), runs the whole CTest suite and reports whether a test failed (CAUGHT) or not
-# (SURVIVED). Not part of CI: a full run takes the better part of an hour on two cores.
+# (SURVIVED). Not part of CI: a full run takes a quarter of an hour on two idle cores.
 #
 #   scripts/mutation-check.sh [--anchors] [ID...]
 #
