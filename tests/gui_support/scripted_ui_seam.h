@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/ui_seam.h"
+#include "next_answer.h"
 
 // A seam for tests: answers from a script, in order, and records every message box shown. A box
 // with no answer queued gets OK (its default button); a chooser with none queued is cancelled.
@@ -33,26 +34,16 @@ public:
 
     int MessageBox(QWidget* owner, std::string_view text, std::string_view, unsigned) override {
         boxes_.push_back({owner, std::string(text)});
-        return TakeFront(boxAnswers_).value_or(IDOK_ANSWER);
+        return test_support::NextAnswer(boxAnswers_, int{IDOK_ANSWER});
     }
     std::optional<std::string> OpenFileName(QWidget*, std::string_view) override {
-        return TakeFront(openAnswers_).value_or(std::nullopt);
+        return test_support::NextAnswer(openAnswers_, std::optional<std::string>());
     }
     std::optional<std::string> SaveFileName(QWidget*, std::string_view, std::string_view) override {
-        return TakeFront(saveAnswers_).value_or(std::nullopt);
+        return test_support::NextAnswer(saveAnswers_, std::optional<std::string>());
     }
 
 private:
-    template <class T>
-    static std::optional<T> TakeFront(std::deque<T>& queue) {
-        if (queue.empty()) {
-            return std::nullopt;
-        }
-        T front = std::move(queue.front());
-        queue.pop_front();
-        return front;
-    }
-
     std::deque<int> boxAnswers_;
     std::deque<std::optional<std::string>> openAnswers_;
     std::deque<std::optional<std::string>> saveAnswers_;

@@ -1,22 +1,9 @@
 #include "fake_main_window.h"
 
-#include <utility>
-
 #include "framework/message_box_types.h"
+#include "next_answer.h"
 
-namespace {
-
-// The next scripted answer, or `none` when the script has run out.
-template <class T>
-T Next(std::deque<T>& answers, T none) {
-    if (!answers.empty()) {
-        none = std::move(answers.front());
-        answers.pop_front();
-    }
-    return none;
-}
-
-}  // namespace
+using test_support::NextAnswer;
 
 void FakeMainWindow::SetItemText(int id, std::string_view text) {
     texts[id] = std::string(text);
@@ -26,18 +13,18 @@ void FakeMainWindow::SetItemText(int id, std::string_view text) {
 int FakeMainWindow::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {
     boxes.push_back({std::string(text), std::string(caption), type});
     events.push_back("box " + std::string(text));
-    return Next(boxAnswers, int{IDOK_ANSWER});
+    return NextAnswer(boxAnswers, int{IDOK_ANSWER});
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToOpen(std::string_view filter) {
     events.push_back("open dialog " + std::string(filter));
-    return Next(openAnswers, std::optional<std::string>());
+    return NextAnswer(openAnswers, std::optional<std::string>());
 }
 
 std::optional<std::string> FakeMainWindow::ChooseFileToSave(std::string_view defaultExtension,
                                                             std::string_view filter) {
     events.push_back("save dialog ." + std::string(defaultExtension) + " " + std::string(filter));
-    return Next(saveAnswers, std::optional<std::string>());
+    return NextAnswer(saveAnswers, std::optional<std::string>());
 }
 
 void FakeMainWindow::OpenConvertNotice() {
