@@ -6,6 +6,7 @@
 #include "app/programmer_app.h"
 #include "device/port_access.h"
 #include "platform/counter_source.h"
+#include "sim/at89s8252.h"
 #include "sim/simulated_cable.h"
 
 int main(int argc, char** argv) {

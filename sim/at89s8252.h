@@ -9,6 +9,7 @@
 
 #include "sim/chip_timing.h"
 #include "sim/pins.h"
+#include "sim/serial_chip.h"
 
 namespace sim {
 
@@ -36,22 +37,6 @@ inline constexpr std::uint8_t kLockedReadAnswer = 0xFF;
 // - Write Lock Bits takes effect at once and starts no self-timed cycle; sent while a write or
 //   erase runs it is ignored, like a byte write.
 
-enum class ViolationKind : std::uint8_t {
-    kSckHighTooShort,
-    kSckLowTooShort,
-    kSckPeriodTooShort,
-    kMosiSetupTooShort,
-    kMosiHoldTooShort,
-    kWriteWhileBusy,
-    kEraseWhileBusy,
-};
-
-struct TimingViolation {
-    std::uint64_t timeNs;
-    ViolationKind kind;
-    std::string what;
-};
-
 struct InstructionCounts {
     std::uint64_t obeyed = 0;
     std::uint64_t ignored = 0;
@@ -65,7 +50,7 @@ enum class MisoFault : std::uint8_t { kNone, kStuckLow, kStuckHigh };
 // (nanoseconds on any monotonic clock); every clock phase and every instruction is checked against
 // the data-sheet limits of chip_timing.h and each breach is recorded. Not thread-safe: one driver
 // at a time, as with the real cable.
-class At89s8252 {
+class At89s8252 final : public SerialChip {
 public:
     // Violations beyond this many are counted but not stored, so a runaway driver cannot exhaust
     // memory.
@@ -73,11 +58,11 @@ public:
 
     explicit At89s8252(const ChipTiming& timing = {});
 
-    void SetRst(bool level, std::uint64_t timeNs);
-    void SetSck(bool level, std::uint64_t timeNs);
-    void SetMosi(bool level, std::uint64_t timeNs);
-    bool Miso() const;
-    PinLevels Pins() const { return {rst_, sck_, mosi_, Miso()}; }
+    void SetRst(bool level, std::uint64_t timeNs) override;
+    void SetSck(bool level, std::uint64_t timeNs) override;
+    void SetMosi(bool level, std::uint64_t timeNs) override;
+    bool Miso() const override;
+    PinLevels Pins() const override { return {rst_, sck_, mosi_, Miso()}; }
 
     // Code memory, as the cells hold it now (a write in progress already shows its new value).
     const CodeFlash& Flash() const { return flash_; }
@@ -102,8 +87,8 @@ public:
     // Bits set in `mask` stay at the level they have in `levels`, whatever is written or erased.
     void AddStuckBits(std::uint16_t address, std::uint8_t mask, std::uint8_t levels);
 
-    const std::vector<TimingViolation>& Violations() const { return violations_; }
-    std::uint64_t ViolationCount() const { return violationCount_; }
+    const std::vector<TimingViolation>& Violations() const override { return violations_; }
+    std::uint64_t ViolationCount() const override { return violationCount_; }
     void ClearViolations();
 
     InstructionCounts Counts() const { return counts_; }

@@ -17,7 +17,7 @@ std::uint8_t CableStatusFor(bool miso) {
     return miso ? 0 : kCableMisoStatusMask;
 }
 
-SimulatedCable::SimulatedCable(std::shared_ptr<At89s8252> chip, NanosecondClock nowNs,
+SimulatedCable::SimulatedCable(std::shared_ptr<SerialChip> chip, NanosecondClock nowNs,
                                VcdTrace* trace)
     : chip_(std::move(chip)), nowNs_(std::move(nowNs)) {
     WriteData(kCableIdleRegister);
@@ -92,7 +92,7 @@ std::uint8_t SimulatedCable::ReadStatus() {
     return CableStatusFor(chip_->Miso());
 }
 
-std::unique_ptr<PortIo> MakeSimulatedPort(std::shared_ptr<At89s8252> chip, NanosecondClock nowNs,
+std::unique_ptr<PortIo> MakeSimulatedPort(std::shared_ptr<SerialChip> chip, NanosecondClock nowNs,
                                           VcdTrace* trace) {
     return std::make_unique<SimulatedCable>(std::move(chip), std::move(nowNs), trace);
 }

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "platform/port_io.h"
-#include "sim/at89s8252.h"
 #include "sim/pins.h"
+#include "sim/serial_chip.h"
 #include "sim/vcd_trace.h"
 
 namespace sim {
@@ -30,7 +30,7 @@ std::uint8_t CableStatusFor(bool miso);
 class SimulatedCable final : public PortIo {
 public:
     // Drives the idle register onto the chip at once (with RST low nothing is clocked in).
-    SimulatedCable(std::shared_ptr<At89s8252> chip, NanosecondClock nowNs,
+    SimulatedCable(std::shared_ptr<SerialChip> chip, NanosecondClock nowNs,
                    VcdTrace* trace = nullptr);
 
     // Passes on only the pins whose level changes, all at the time of the write.
@@ -40,20 +40,20 @@ public:
     // Starts tracing from now; nullptr stops it. The trace must outlive the cable or be detached.
     void AttachTrace(VcdTrace* trace);
 
-    At89s8252& Chip() { return *chip_; }
+    SerialChip& Chip() { return *chip_; }
 
 private:
     void NoteMiso(std::uint64_t timeNs);
     void Drive(Pin pin, bool level, std::uint64_t timeNs);
 
-    std::shared_ptr<At89s8252> chip_;
+    std::shared_ptr<SerialChip> chip_;
     NanosecondClock nowNs_;
     VcdTrace* trace_ = nullptr;
     bool lastMiso_ = true;
 };
 
 // For SetPortOpener: `SetPortOpener([&](std::string*) { return sim::MakeSimulatedPort(...); })`.
-std::unique_ptr<PortIo> MakeSimulatedPort(std::shared_ptr<At89s8252> chip, NanosecondClock nowNs,
+std::unique_ptr<PortIo> MakeSimulatedPort(std::shared_ptr<SerialChip> chip, NanosecondClock nowNs,
                                           VcdTrace* trace = nullptr);
 
 }  // namespace sim

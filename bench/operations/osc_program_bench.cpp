@@ -20,6 +20,7 @@
 #include "operations/operation_view.h"
 #include "operations/workers.h"
 #include "platform/counter_source.h"
+#include "sim/at89s8252.h"
 #include "sim/simulated_cable.h"
 
 namespace {

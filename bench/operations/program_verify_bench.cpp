@@ -17,6 +17,7 @@
 #include "operations/workers.h"
 #include "platform/counter_source.h"
 #include "sample_stats.h"
+#include "sim/at89s8252.h"
 #include "sim/simulated_cable.h"
 
 namespace {
