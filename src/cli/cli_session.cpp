@@ -75,7 +75,7 @@ const char* LockModeEffect(int mode) {
 int Lock(int mode, std::FILE* out) {
     StartDeviceSession();
     WriteLockBits(mode);
-    SetProgrammingMode(0);
+    HoldInProgrammingMode(false);
     imageStore.SetBusy(false);
     std::fprintf(out,
                  "LOCK MODE %d SENT: %s\n"

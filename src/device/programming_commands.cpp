@@ -1,56 +1,87 @@
 #include "device/programming_commands.h"
 
+#include <array>
+
+#include "device/adapter.h"
 #include "device/cycle_timer.h"
+#include "device/port_access.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
 
-void ProgrammingEnable() {
-    SendByte(0xAC);
-    SendByte(0x53);
-    SendByte(0x00);
-}
-
-void ChipErase() {
-    SendByte(0xAC);
-    SendByte(0x04);
-    SendByte(0x00);
-}
-
 namespace {
 
-std::int32_t InstructionHigh(Memory memory, std::int32_t address, bool write) {
-    return memory == Memory::kCode
-               ? CodeInstructionHigh(address, write ? kWriteCodeOp : kReadCodeOp)
-               : DataInstructionHigh(address, write ? kWriteDataOp : kReadDataOp);
+void SendInstruction(std::array<std::uint8_t, 3> bytes) {
+    CurrentAdapter()->Send(bytes);
+}
+
+std::uint8_t InstructionHigh(Memory memory, std::int32_t address, bool write) {
+    return static_cast<std::uint8_t>(
+        memory == Memory::kCode ? CodeInstructionHigh(address, write ? kWriteCodeOp : kReadCodeOp)
+                                : DataInstructionHigh(address, write ? kWriteDataOp : kReadDataOp));
+}
+
+std::uint8_t AddressLow(std::int32_t address) {
+    return static_cast<std::uint8_t>(CodeInstructionLow(address));
+}
+
+// The window's pause outlasts the self-timed write cycle; data-sheet timing polls instead.
+void PauseAfterByte() {
+    if (linkTiming.codeBytePauseMicroseconds > 0) {
+        CurrentAdapter()->Wait(linkTiming.codeBytePauseMicroseconds);
+    }
 }
 
 }  // namespace
 
-void WriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value) {
-    SendByte(InstructionHigh(memory, address, true));
-    SendByte(CodeInstructionLow(address));
-    SendByte(value & 0xFF);
-    // The window's pause outlasts the self-timed write cycle; data-sheet timing polls instead.
-    if (linkTiming.codeBytePauseMicroseconds > 0) {
-        cycleTimer->DelayMicroseconds(linkTiming.codeBytePauseMicroseconds);
+void HoldInProgrammingMode(bool on) {
+    CurrentAdapter()->SetProgrammingMode(on);
+    if (!on) {
+        FlushLink();
     }
 }
 
+void ProgrammingEnable() {
+    SendInstruction({0xAC, 0x53, 0x00});
+}
+
+void ChipErase() {
+    SendInstruction({0xAC, 0x04, 0x00});
+}
+
+void QueueWriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value) {
+    SendInstruction({InstructionHigh(memory, address, true), AddressLow(address),
+                     static_cast<std::uint8_t>(value & 0xFF)});
+    PauseAfterByte();
+}
+
+void QueueReadMemoryByte(Memory memory, std::int32_t address, std::uint8_t* into) {
+    const std::array<std::uint8_t, 2> head{InstructionHigh(memory, address, false),
+                                           AddressLow(address)};
+    CurrentAdapter()->Send(head);
+    CurrentAdapter()->Receive({into, 1});
+    PauseAfterByte();
+}
+
+bool FlushLink() {
+    return CurrentAdapter()->Flush();
+}
+
+void WriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value) {
+    QueueWriteMemoryByte(memory, address, value);
+    FlushLink();
+}
+
 std::int32_t ReadMemoryByte(Memory memory, std::int32_t address) {
-    SendByte(InstructionHigh(memory, address, false));
-    SendByte(CodeInstructionLow(address));
-    const std::int32_t value = ReceiveByte();
-    if (linkTiming.codeBytePauseMicroseconds > 0) {
-        cycleTimer->DelayMicroseconds(linkTiming.codeBytePauseMicroseconds);
-    }
+    std::uint8_t value = 0xFF;
+    QueueReadMemoryByte(memory, address, &value);
+    FlushLink();
     return value;
 }
 
 void WriteLockBits(int mode) {
-    SendByte(0xAC);
-    SendByte(LockBitsByte(mode) & 0xFF);
-    SendByte(0x00);
-    cycleTimer->DelayMicroseconds(kCodeBytePauseMicroseconds);
+    SendInstruction({0xAC, static_cast<std::uint8_t>(LockBitsByte(mode) & 0xFF), 0x00});
+    CurrentAdapter()->Wait(kCodeBytePauseMicroseconds);
+    FlushLink();
 }
 
 namespace {

@@ -37,14 +37,25 @@ constexpr std::int32_t LockBitsByte(int mode) {
     return mode == 2 ? 0x67 : mode == 3 ? 0x27 : mode == 4 ? 0x07 : -1;
 }
 
+// RST high (programming mode) or low (the target runs), through the adapter; leaving it flushes
+// everything still handed over.
+void HoldInProgrammingMode(bool on);
+
 // Callers enter programming mode first and send ProgrammingEnable once per action; none of these
 // touches the reset-control line.
 void ProgrammingEnable();
 void ChipErase();
 // With the window's timing both pause 3000 us after the instruction; with data-sheet timing
 // neither pauses. The code and EEPROM instructions differ only in their first byte.
+// Each hands the instruction to the adapter and flushes it.
 void WriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value);
 std::int32_t ReadMemoryByte(Memory memory, std::int32_t address);
+// The same instructions handed over without a flush: a batching adapter sends many at once.
+// `into` is filled by the next FlushLink() at the latest.
+void QueueWriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value);
+void QueueReadMemoryByte(Memory memory, std::int32_t address, std::uint8_t* into);
+// Everything handed over has happened; false when the adapter failed.
+bool FlushLink();
 inline void WriteCodeByte(std::int32_t address, std::int32_t value) {
     WriteMemoryByte(Memory::kCode, address, value);
 }

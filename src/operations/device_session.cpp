@@ -1,14 +1,14 @@
 #include "operations/device_session.h"
 
 #include "app/image_store.h"
-#include "device/cycle_timer.h"
+#include "device/port_access.h"
 #include "device/programming_commands.h"
 #include "device/serial_link.h"
 #include "device/timing.h"
 
 void StartDeviceSession() {
     imageStore.SetBusy(true);
-    SetProgrammingMode(1);
-    cycleTimer->DelayMicroseconds(kProgrammingModeSettleMicroseconds);
+    HoldInProgrammingMode(true);
+    CurrentAdapter()->Wait(kProgrammingModeSettleMicroseconds);
     ProgrammingEnable();
 }

@@ -26,10 +26,10 @@ void OnErase(MainWindowView& window) {
 }
 
 bool EraseChip() {
-    SetProgrammingMode(1);
+    HoldInProgrammingMode(true);
     ProgrammingEnable();
     ChipErase();
     const bool erased = WaitForChipErase();
-    SetProgrammingMode(0);
+    HoldInProgrammingMode(false);
     return erased;
 }

@@ -41,7 +41,7 @@ void FinishRun(OperationView& dialog, const char* outcome) {
     } else {
         dialog.SetStatusText(outcome);
     }
-    SetProgrammingMode(0);
+    HoldInProgrammingMode(false);
     imageStore.SetBusy(false);
     dialog.SetCloseLabel();
 }

@@ -37,7 +37,7 @@ int ReadDevice(OperationView& dialog, bool stopAtEndOfData, Memory memory) {
         }
     }
     imageStore.deviceByteCount = i;
-    SetProgrammingMode(0);
+    HoldInProgrammingMode(false);
     imageStore.deviceImageValid = 1;
 
     // Tested again after the loop: a cancel after the last address still discards the image.
