@@ -69,10 +69,10 @@ void TimeLinkOn(const std::string& portName) {
     PrintRow("SendByte, " + portName, Time(5000, [&next] { SendByte(kFrame[next++ % 3]); }),
              kByteMicroseconds);
     PrintRow("WriteCodeByte, " + portName,
-             Time(400, [&address] { WriteCodeByte(address++ & kCodeAddressMask, 0x5A); }),
+             Time(400, [&address] { WriteCodeByte(address++ % MemoryBytes(Memory::kCode), 0x5A); }),
              kWriteMicroseconds);
     PrintRow("ReadCodeByte, " + portName,
-             Time(400, [&address] { ReadCodeByte(address++ & kCodeAddressMask); }),
+             Time(400, [&address] { ReadCodeByte(address++ % MemoryBytes(Memory::kCode)); }),
              kWriteMicroseconds);
     SetProgrammingMode(0);
 }

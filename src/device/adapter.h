@@ -20,6 +20,9 @@ public:
     // RST high holds the chip in programming mode; low lets the target run. The adapter's own
     // short settle follows; the data sheet's 10 ms before the enable is the caller's Wait.
     virtual void SetProgrammingMode(bool on) = 0;
+    // SCK low, and held there until the next byte; the chips that need SCK low for a while
+    // before its first rising edge get it during the settle after RST rises.
+    virtual void HoldClockLow() = 0;
     // Clocks `bytes` out on MOSI.
     virtual void Send(std::span<const std::uint8_t> bytes) = 0;
     // Clocks `into.size()` bytes in from MISO, filled in by the next Flush() at the latest; the

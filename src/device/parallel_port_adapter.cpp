@@ -7,6 +7,10 @@ void ParallelPortAdapter::SetProgrammingMode(bool on) {
     ::SetProgrammingMode(on ? 1 : 0);
 }
 
+void ParallelPortAdapter::HoldClockLow() {
+    ClockLow();
+}
+
 void ParallelPortAdapter::Send(std::span<const std::uint8_t> bytes) {
     for (const std::uint8_t b : bytes) {
         SendByte(b);

@@ -13,6 +13,7 @@ public:
     explicit ParallelPortAdapter(std::unique_ptr<PortIo> port) : port_(std::move(port)) {}
 
     void SetProgrammingMode(bool on) override;
+    void HoldClockLow() override;
     void Send(std::span<const std::uint8_t> bytes) override;
     void Receive(std::span<std::uint8_t> into) override;
     void Wait(std::int64_t microseconds) override;

@@ -8,23 +8,23 @@
 #include "device/serial_link.h"
 #include "device/timing.h"
 
+const ChipRow* currentChip = &At89s8252Row();
+
 namespace {
 
-void SendInstruction(std::array<std::uint8_t, 3> bytes) {
-    CurrentAdapter()->Send(bytes);
+const InstructionSet& Instructions() {
+    return *currentChip->instructions;
 }
 
-std::uint8_t InstructionHigh(Memory memory, std::int32_t address, bool write) {
-    return static_cast<std::uint8_t>(
-        memory == Memory::kCode ? CodeInstructionHigh(address, write ? kWriteCodeOp : kReadCodeOp)
-                                : DataInstructionHigh(address, write ? kWriteDataOp : kReadDataOp));
+void SendFrame(const Frame& frame, std::uint8_t* answer = nullptr) {
+    CurrentAdapter()->Send(frame.Sent());
+    if (frame.receiveCount > 0) {
+        static std::uint8_t ignored = 0;
+        CurrentAdapter()->Receive({answer != nullptr ? answer : &ignored, 1});
+    }
 }
 
-std::uint8_t AddressLow(std::int32_t address) {
-    return static_cast<std::uint8_t>(CodeInstructionLow(address));
-}
-
-// The window's pause outlasts the self-timed write cycle; data-sheet timing polls instead.
+// The window's pause outlasts the self-timed write cycle; polled timing polls instead.
 void PauseAfterByte() {
     if (linkTiming.codeBytePauseMicroseconds > 0) {
         CurrentAdapter()->Wait(linkTiming.codeBytePauseMicroseconds);
@@ -40,26 +40,36 @@ void HoldInProgrammingMode(bool on) {
     }
 }
 
-void ProgrammingEnable() {
-    SendInstruction({0xAC, 0x53, 0x00});
+void HoldClockLow() {
+    CurrentAdapter()->HoldClockLow();
+}
+
+std::uint8_t ProgrammingEnable() {
+    std::uint8_t answer = 0;
+    SendFrame(Instructions().enable(), &answer);
+    if (Instructions().enable().receiveCount > 0) {
+        FlushLink();
+    }
+    return answer;
 }
 
 void ChipErase() {
-    SendInstruction({0xAC, 0x04, 0x00});
+    SendFrame(Instructions().erase());
 }
 
 void QueueWriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value) {
-    SendInstruction({InstructionHigh(memory, address, true), AddressLow(address),
-                     static_cast<std::uint8_t>(value & 0xFF)});
+    SendFrame(Instructions().writeByte(memory, address, static_cast<std::uint8_t>(value & 0xFF)));
     PauseAfterByte();
 }
 
 void QueueReadMemoryByte(Memory memory, std::int32_t address, std::uint8_t* into) {
-    const std::array<std::uint8_t, 2> head{InstructionHigh(memory, address, false),
-                                           AddressLow(address)};
-    CurrentAdapter()->Send(head);
-    CurrentAdapter()->Receive({into, 1});
+    SendFrame(Instructions().readByte(memory, address), into);
     PauseAfterByte();
+}
+
+void QueueReadPage(Memory memory, std::int32_t pageStart, std::span<std::uint8_t> into) {
+    SendFrame(Instructions().readPage(memory, pageStart));
+    CurrentAdapter()->Receive(into);
 }
 
 bool FlushLink() {
@@ -79,25 +89,54 @@ std::int32_t ReadMemoryByte(Memory memory, std::int32_t address) {
 }
 
 void WriteLockBits(int mode) {
-    SendInstruction({0xAC, static_cast<std::uint8_t>(LockBitsByte(mode) & 0xFF), 0x00});
-    CurrentAdapter()->Wait(kCodeBytePauseMicroseconds);
+    std::array<Frame, 3> frames{};
+    const int count = Instructions().lockFrames(mode, frames);
+    for (int i = 0; i < count; ++i) {
+        SendFrame(frames[static_cast<std::size_t>(i)]);
+        CurrentAdapter()->Wait(kCodeBytePauseMicroseconds);
+    }
+    FlushLink();
+}
+
+int ReadLockMode(std::uint8_t* raw) {
+    if (Instructions().readLock == nullptr) {
+        return -2;
+    }
+    std::uint8_t answer = 0;
+    SendFrame(Instructions().readLock(), &answer);
+    FlushLink();
+    if (raw != nullptr) {
+        *raw = answer;
+    }
+    return Instructions().lockModeFromAnswer(answer);
+}
+
+void ReadSignature(std::span<std::uint8_t> into) {
+    for (std::size_t i = 0; i < into.size(); ++i) {
+        SendFrame(Instructions().readSignature(static_cast<int>(i)), &into[i]);
+    }
     FlushLink();
 }
 
 namespace {
 
-// Reads `address` until it answers `wanted`. Gives up only when a read that began
-// `limitMicroseconds` or more after the first one still does not: a thread that loses the
+// Reads `address` until `done` says the answer ends the wait. Gives up only when a read that
+// began `limitMicroseconds` or more after the first one still does not: a thread that loses the
 // processor in the middle of a read has not given the chip less time.
-bool PollUntil(Memory memory, std::int32_t address, std::int32_t wanted,
-               std::int64_t limitMicroseconds) {
+template <typename Done>
+bool PollUntil(Memory memory, std::int32_t address, std::int64_t limitMicroseconds, Done done) {
     cycleTimer->ReadCounter();
     const std::uint64_t begin = cycleTimer->now;
     for (;;) {
         cycleTimer->ReadCounter();
         const bool late =
             cycleTimer->MicrosecondsSince(begin) >= static_cast<std::uint64_t>(limitMicroseconds);
-        if (ReadMemoryByte(memory, address) == wanted) {
+        std::uint8_t answer = 0;
+        SendFrame(Instructions().readByte(memory, address), &answer);
+        if (!FlushLink()) {
+            return false;
+        }
+        if (done(answer)) {
             return true;
         }
         if (late) {
@@ -106,19 +145,44 @@ bool PollUntil(Memory memory, std::int32_t address, std::int32_t wanted,
     }
 }
 
-constexpr std::int32_t kErasedByte = 0xFF;
+constexpr std::uint8_t kErasedByte = 0xFF;
+constexpr std::uint8_t kErasingAnswer = 0x00;
+
+// While a write cycle runs a read answers the complement of the byte's top bit: the byte reads
+// true only once it is written, all eight bits.
+bool PollWritten(Memory memory, std::int32_t address, std::uint8_t value,
+                 std::int64_t limitMicroseconds) {
+    return PollUntil(memory, address, limitMicroseconds,
+                     [value](std::uint8_t answer) { return answer == value; });
+}
 
 }  // namespace
 
 bool WriteMemoryByteAndWait(Memory memory, std::int32_t address, std::int32_t value) {
     WriteMemoryByte(memory, address, value);
-    // While the cycle runs a read answers the complement of the byte's top bit: the byte reads
-    // true only once it is written.
     return !linkTiming.pollsWrites ||
-           PollUntil(memory, address, value & 0xFF, kWritePollLimitMicroseconds);
+           PollWritten(memory, address, static_cast<std::uint8_t>(value & 0xFF),
+                       currentChip->byteWriteLimitMicroseconds);
+}
+
+bool WritePageAndWait(Memory memory, std::int32_t pageStart, std::span<const std::uint8_t> bytes) {
+    SendFrame(Instructions().writePage(memory, pageStart));
+    CurrentAdapter()->Send(bytes);
+    const auto last = static_cast<std::int32_t>(bytes.size()) - 1;
+    return PollWritten(memory, pageStart + last, bytes.back(),
+                       currentChip->pageWriteLimitMicroseconds);
 }
 
 bool WaitForChipErase() {
-    return !linkTiming.pollsWrites ||
-           PollUntil(Memory::kCode, 0, kErasedByte, kChipEraseLimitMicroseconds);
+    if (!linkTiming.pollsWrites) {
+        return true;
+    }
+    // A chip that never heard the erase (no chip, no clock, a broken MISO line) reads FF at once;
+    // only FF after the chip has answered "erasing" (00) means the erase ran and ended.
+    bool sawErasing = false;
+    return PollUntil(Memory::kCode, 0, currentChip->eraseLimitMicroseconds,
+                     [&sawErasing](std::uint8_t answer) {
+                         sawErasing = sawErasing || answer == kErasingAnswer;
+                         return sawErasing && answer == kErasedByte;
+                     });
 }

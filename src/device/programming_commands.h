@@ -1,38 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
-// The chip's serial programming instructions, three bytes each, most significant bit first.
-// The 8 KB code memory takes 13 address bits, the 2 KB data EEPROM 11; higher bits are dropped.
-inline constexpr std::int32_t kCodeAddressMask = 0x1FFF;
-inline constexpr std::int32_t kWriteCodeOp = 0x02;
-inline constexpr std::int32_t kReadCodeOp = 0x01;
-inline constexpr std::int32_t kWriteDataOp = 0x06;
-inline constexpr std::int32_t kReadDataOp = 0x05;
+#include "device/chips/chip_row.h"
 
-// Which memory a read or write instruction addresses.
-enum class Memory { kCode, kEeprom };
-inline constexpr std::int32_t kCodeMemoryBytes = 8192;
+// The chip the link talks to, as a row of the chip table: the AT89S8252 unless a front end
+// chose another. Set before a device action, never during one.
+extern const ChipRow* currentChip;
+
+// The AT89S8252's data EEPROM, the window program's chip's.
 inline constexpr std::int32_t kEepromBytes = 2048;
-constexpr std::int32_t MemoryBytes(Memory memory) {
-    return memory == Memory::kCode ? kCodeMemoryBytes : kEepromBytes;
+// How many bytes `memory` holds on the current chip (0: it has no such memory).
+inline std::int32_t MemoryBytes(Memory memory) {
+    return currentChip->Bytes(memory);
 }
 
-// First byte of a code-memory instruction: address bits 12..8 in bits 7..3, the operation below.
-constexpr std::int32_t CodeInstructionHigh(std::int32_t address, std::int32_t op) {
-    return (((address >> 8) & 0x1F) << 3) | op;
-}
-constexpr std::int32_t CodeInstructionLow(std::int32_t address) {
-    return address & 0xFF;
-}
-// First byte of a data-memory instruction: 00, address bits 10..8 in bits 5..3, the operation.
-constexpr std::int32_t DataInstructionHigh(std::int32_t address, std::int32_t op) {
-    return (((address >> 8) & 0x07) << 3) | op;
-}
-
-// Byte 2 of Write Lock Bits for protection mode 2, 3 or 4: LB1..LB3 in bits 7..5, each
-// programmed by sending it as 0; bits 2..0 are 111. Mode 2 programs LB1, mode 3 LB1 and LB2,
-// mode 4 all three. -1 for any other mode.
+// Byte 2 of the AT89S8252's Write Lock Bits for protection mode 2, 3 or 4: LB1..LB3 in bits
+// 7..5, each programmed by sending it as 0; bits 2..0 are 111. -1 for any other mode.
 constexpr std::int32_t LockBitsByte(int mode) {
     return mode == 2 ? 0x67 : mode == 3 ? 0x27 : mode == 4 ? 0x07 : -1;
 }
@@ -40,42 +25,54 @@ constexpr std::int32_t LockBitsByte(int mode) {
 // RST high (programming mode) or low (the target runs), through the adapter; leaving it flushes
 // everything still handed over.
 void HoldInProgrammingMode(bool on);
+// SCK low before the first rising edge, on the chips that need it held low for a while.
+void HoldClockLow();
 
 // Callers enter programming mode first and send ProgrammingEnable once per action; none of these
-// touches the reset-control line.
-void ProgrammingEnable();
+// touches RST. ProgrammingEnable returns what the chip answered in the enable's fourth byte on
+// the chips that answer (0x69 when it heard the enable), and flushes to learn it; 0 elsewhere.
+std::uint8_t ProgrammingEnable();
 void ChipErase();
-// With the window's timing both pause 3000 us after the instruction; with data-sheet timing
-// neither pauses. The code and EEPROM instructions differ only in their first byte.
-// Each hands the instruction to the adapter and flushes it.
+// Each hands the instruction to the adapter and flushes it. With the window's timing both pause
+// 3000 us after the instruction; with polled timing neither pauses.
 void WriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value);
 std::int32_t ReadMemoryByte(Memory memory, std::int32_t address);
-// The same instructions handed over without a flush: a batching adapter sends many at once.
-// `into` is filled by the next FlushLink() at the latest.
-void QueueWriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value);
-void QueueReadMemoryByte(Memory memory, std::int32_t address, std::uint8_t* into);
-// Everything handed over has happened; false when the adapter failed.
-bool FlushLink();
 inline void WriteCodeByte(std::int32_t address, std::int32_t value) {
     WriteMemoryByte(Memory::kCode, address, value);
 }
 inline std::int32_t ReadCodeByte(std::int32_t address) {
     return ReadMemoryByte(Memory::kCode, address);
 }
+// The same instructions handed over without a flush: a batching adapter sends many at once.
+// `into` is filled by the next FlushLink() at the latest.
+void QueueWriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value);
+void QueueReadMemoryByte(Memory memory, std::int32_t address, std::uint8_t* into);
+// Page mode, on the chips that have it: the page of PageBytes(memory) bytes at `pageStart`.
+void QueueReadPage(Memory memory, std::int32_t pageStart, std::span<std::uint8_t> into);
+// Writes the page and polls its last byte until it reads true; false when it has not within the
+// chip's page-write limit.
+bool WritePageAndWait(Memory memory, std::int32_t pageStart, std::span<const std::uint8_t> bytes);
+// Everything handed over has happened; false when the adapter failed.
+bool FlushLink();
 
-// A write that knows when it is done: with data-sheet timing the byte is read back (DATA
-// polling) until it reads true; false when it has not within kWritePollLimitMicroseconds. With
-// the window's timing it is WriteMemoryByte and its pause, and always true.
+// A write that knows when it is done: with polled timing the byte is read back (DATA polling)
+// until it reads true; false when it has not within the chip's byte-write limit. With the
+// window's timing it is WriteMemoryByte and its pause, and always true.
 bool WriteMemoryByteAndWait(Memory memory, std::int32_t address, std::int32_t value);
 inline bool WriteCodeByteAndWait(std::int32_t address, std::int32_t value) {
     return WriteMemoryByteAndWait(Memory::kCode, address, value);
 }
 
-// Write Lock Bits with LockBitsByte(mode), then the fixed write pause whatever the timing: the
-// lock bits cannot be read back serially, so there is nothing to poll.
+// Write Lock Bits for protection mode 2, 3 or 4, every instruction the chip needs in its order,
+// each followed by the fixed write pause (nothing to poll).
 void WriteLockBits(int mode);
+// The protection mode (1-4) the chip's lock bits say, -1 for a pattern no mode leaves; -2 where
+// the chip cannot read them back. `raw` receives the answer.
+int ReadLockMode(std::uint8_t* raw = nullptr);
+// The chip's signature bytes (the current chip's count of them) into `into`.
+void ReadSignature(std::span<std::uint8_t> into);
 
-// After ChipErase: with data-sheet timing, reads a byte until the chip answers erased (reads
-// return 0x00 while it erases); false when it has not within kChipEraseLimitMicroseconds. With
-// the window's timing returns true at once, as the window's erase always has.
+// After ChipErase: with polled timing, reads a byte until the chip answers erased; false when it
+// has not within the chip's erase limit. With the window's timing returns true at once, as the
+// window's erase always has.
 bool WaitForChipErase();

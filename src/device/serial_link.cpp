@@ -77,3 +77,8 @@ void SetProgrammingMode(std::int32_t on) {
     portShadow = v;
     LinkDelay(kClockPhaseMicroseconds);
 }
+
+void ClockLow() {
+    portShadow &= ~kClockMask;
+    WriteDataRegister(portShadow);
+}

@@ -26,4 +26,6 @@ std::int32_t ReceiveBit();
 void SendByte(std::int32_t b);
 std::int32_t ReceiveByte();
 void SetProgrammingMode(std::int32_t on);
+// SCK low, nothing else changed.
+void ClockLow();
 void LinkDelay(std::int32_t us);
