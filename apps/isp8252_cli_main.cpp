@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "isp8252-cli: %s\n%s", error.c_str(), kCliUsage);
         return kExitUsage;
     }
+    if (options->version) {
+        std::printf("isp8252-cli %s\n", ISP_VERSION);
+        return kExitSuccess;
+    }
     if (options->help) {
         std::fputs(CliHelp().c_str(), stdout);
         return kExitSuccess;

@@ -5,6 +5,8 @@
 
 // The chip's code memory is 8 KB; both images are indexed by code address.
 inline constexpr int kImageSize = 8192;
+// The command line also serves the family's 12 KB chips: the images are allocated that large.
+inline constexpr int kImageCapacity = 12288;
 
 // The program's whole data model, shared by the user-interface thread and the one worker.
 // Only the two worker flags are atomic: the operation dialog's modality keeps every other writer

@@ -18,12 +18,22 @@ const char* const kCliUsage =
     "  verify FILE     compare the chip with FILE without writing\n"
     "  dump            list the chip's contents as address/value lines\n"
     "  lock MODE       program the lock bits: 2 no more code writes, 3 and 4 also no read-back\n"
+    "  lock            read the lock bits back (AT89S51, AT89S52, AT89S8253)\n"
+    "  signature       read the chip's signature bytes and name the chip\n"
     "--memory=eeprom points program, read, verify and dump at the 2048-byte data EEPROM\n"
     "(reads then cover all of it).\n"
     "FILE is a raw binary when its name ends in .bin, else Intel HEX or Motorola S-records.\n"
     "--help lists every option.\n";
 
 namespace {
+
+std::string ChipNames() {
+    std::string names;
+    for (const ChipRow& row : ChipTable()) {
+        names += (names.empty() ? "" : ", ") + std::string(row.name);
+    }
+    return names;
+}
 
 struct CommandSpec {
     const char* name;
@@ -32,9 +42,13 @@ struct CommandSpec {
 };
 
 constexpr CommandSpec kCommands[] = {
-    {"erase", CliCommand::kErase, false}, {"program", CliCommand::kProgram, true},
-    {"read", CliCommand::kRead, true},    {"verify", CliCommand::kVerify, true},
-    {"dump", CliCommand::kDump, false},   {"lock", CliCommand::kLock, true},
+    {"erase", CliCommand::kErase, false},
+    {"program", CliCommand::kProgram, true},
+    {"read", CliCommand::kRead, true},
+    {"verify", CliCommand::kVerify, true},
+    {"dump", CliCommand::kDump, false},
+    {"lock", CliCommand::kLock, true},
+    {"signature", CliCommand::kSignature, false},
 };
 
 // Every option, on `app`, with its value landing in the strings below.
@@ -46,7 +60,10 @@ struct OptionValues {
     std::string simOsc;
     std::string memory;
     std::string port;
+    std::string chip;
+    std::string simChip;
     bool full = false;
+    bool version = false;
 };
 
 void DescribeOptions(CLI::App& app, OptionValues& values) {
@@ -68,6 +85,14 @@ void DescribeOptions(CLI::App& app, OptionValues& values) {
                    "with --sim: the simulated chip's crystal (default 12M); a run that breaks "
                    "its timing ends with exit status 4")
         ->type_name("FREQ");
+    app.add_option("--chip", values.chip,
+                   "the chip on the cable: at89s51, at89s52, at89s53, at89s8252 (default), "
+                   "at89s8253, or auto (probes for a four-byte chip without writing)")
+        ->type_name("CHIP");
+    app.add_option("--sim-chip", values.simChip,
+                   "with --sim: which chip the simulated one is (default at89s8252)")
+        ->type_name("CHIP");
+    app.add_flag("--version", values.version, "print the version and exit");
     app.add_flag("--full", values.full, "read: all 8192 bytes, without the end-of-data stop");
     app.add_option("--port", values.port,
                    "the parallel port: a ppdev device (/dev/parport1) or the I/O address of its "
@@ -78,8 +103,9 @@ void DescribeOptions(CLI::App& app, OptionValues& values) {
                    "EEPROM, whose files must lie below address 0x800 and whose reads cover all "
                    "of it")
         ->type_name("code|eeprom");
-    app.add_option("command", values.words,
-                   "erase | program FILE | read OUT.bin | verify FILE | dump | lock 2|3|4")
+    app.add_option(
+           "command", values.words,
+           "erase | program FILE | read OUT.bin | verify FILE | dump | lock [2|3|4] | signature")
         ->type_name("COMMAND [FILE]");
     app.allow_extras();
     app.footer(
@@ -174,6 +200,29 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         *error = "unknown option " + extra;
         return std::nullopt;
     }
+    if (values.version) {
+        options.version = true;
+        return options;
+    }
+    if (app.count("--chip") > 0) {
+        const bool automatic = values.chip == "auto" || values.chip == "AUTO";
+        options.chip = automatic ? nullptr : FindChip(values.chip);
+        if (!automatic && options.chip == nullptr) {
+            *error = "--chip: " + values.chip + " is not one of " + ChipNames() + " or auto";
+            return std::nullopt;
+        }
+    }
+    if (app.count("--sim-chip") > 0) {
+        if (app.count("--sim") == 0) {
+            *error = "--sim-chip needs --sim: it says which chip the simulated one is";
+            return std::nullopt;
+        }
+        options.simulatedChipKind = FindChip(values.simChip);
+        if (options.simulatedChipKind == nullptr) {
+            *error = "--sim-chip: " + values.simChip + " is not one of " + ChipNames();
+            return std::nullopt;
+        }
+    }
     const std::vector<std::string>& words = values.words;
     if (words.empty()) {
         *error = "no command";
@@ -186,9 +235,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         return std::nullopt;
     }
     const bool lock = spec->command == CliCommand::kLock;
-    const std::size_t expected = spec->takesFile ? 2 : 1;
-    if (lock && (words.size() != expected || LockBitsByte(std::atoi(words[1].c_str())) < 0 ||
-                 words[1].size() != 1)) {
+    const bool lockReadBack = lock && words.size() == 1;
+    const std::size_t expected = spec->takesFile && !lockReadBack ? 2 : 1;
+    if (lock && !lockReadBack &&
+        (words.size() != expected || LockBitsByte(std::atoi(words[1].c_str())) < 0 ||
+         words[1].size() != 1)) {
         *error = "lock takes a mode: 2, 3 or 4";
         return std::nullopt;
     }
@@ -201,7 +252,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             *error = "--memory: " + values.memory + " is neither code nor eeprom";
             return std::nullopt;
         }
-        if (spec->command == CliCommand::kErase || lock) {
+        if (spec->command == CliCommand::kErase || lock ||
+            spec->command == CliCommand::kSignature) {
             *error = "--memory goes with program, read, verify and dump only";
             return std::nullopt;
         }
@@ -251,10 +303,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     }
     options.fullRead = values.full;
     options.command = spec->command;
-    if (spec->takesFile) {
+    if (spec->takesFile && !lockReadBack) {
         options.file = words[1];
     }
-    if (lock) {
+    if (lock && !lockReadBack) {
         options.lockMode = std::atoi(words[1].c_str());
     }
     return options;

@@ -9,7 +9,7 @@
 #include "platform/port_choice.h"
 
 // isp8252-cli [OPTIONS] COMMAND [FILE]
-enum class CliCommand { kErase, kProgram, kRead, kVerify, kDump, kLock };
+enum class CliCommand { kErase, kProgram, kRead, kVerify, kDump, kLock, kSignature };
 
 struct CliOptions {
     std::optional<std::string> simulatedChip;  // --sim: flash kept in this file between runs
@@ -21,8 +21,12 @@ struct CliOptions {
     std::uint64_t simulatedOscillatorHz = 12'000'000;  // --sim-osc: the simulated chip's crystal
     bool fullRead = false;                             // read --full: all 8192 bytes
     Memory memory = Memory::kCode;  // --memory: what program, read, verify and dump work on
-    int lockMode = 0;               // lock: protection mode 2, 3 or 4
+    int lockMode = 0;               // lock: protection mode 2, 3 or 4; 0 reads it back
     bool help = false;              // --help: print the help, run nothing
+    bool version = false;           // --version: print the version, run nothing
+    // --chip: the chip on the cable; nullptr for `auto` (probed for). The AT89S8252 by default.
+    const ChipRow* chip = &At89s8252Row();
+    const ChipRow* simulatedChipKind = &At89s8252Row();  // --sim-chip: the simulated chip
     CliCommand command = CliCommand::kErase;
     std::string file;  // program/verify: the image; read: the output; lock: the mode
 };

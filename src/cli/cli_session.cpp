@@ -8,6 +8,7 @@
 
 #include "app/device_display.h"
 #include "app/image_store.h"
+#include "cli/family_session.h"
 #include "cli/image_input.h"
 #include "cli/terminal_view.h"
 #include "device/cycle_timer.h"
@@ -43,6 +44,8 @@ struct SimulatedChip {
     std::shared_ptr<sim::At89s8252> chip;
     std::optional<sim::VcdTrace> trace;
 };
+
+int ShowDeviceImage(const CliOptions& options, std::FILE* out, std::FILE* err);
 
 int FinishProgramOrVerify(const TerminalView& view, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "%s\n", view.Outcome().c_str());
@@ -110,7 +113,18 @@ int ProgramChangedBytes(TerminalView& view, std::FILE* out, std::FILE* err, Memo
 
 int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool interactive) {
     TerminalView view(err, interactive);
+    if (UsesFamilyCommand(options)) {
+        const int status = RunFamilyCommand(options, view, out, err);
+        const bool reads =
+            options.command == CliCommand::kRead || options.command == CliCommand::kDump;
+        if (status != kExitSuccess || !reads) {
+            return status;
+        }
+        return ShowDeviceImage(options, out, err);
+    }
     switch (options.command) {
+        case CliCommand::kSignature:
+            return kExitUsage;
         case CliCommand::kErase:
             if (!EraseChip()) {
                 std::fprintf(err, "the chip did not answer erased within %lld ms\n",
@@ -141,27 +155,34 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
                 std::fprintf(out, "%s\n", view.Outcome().c_str());
                 return kExitCancelled;
             }
-            if (options.command == CliCommand::kRead) {
-                if (!SaveRawDeviceImage(options.file)) {
-                    return Fail(err, "COULD NOT WRITE FILE", options.file);
-                }
-                char count[15];
-                FormatByteCount(count, imageStore.deviceByteCount);
-                std::fprintf(out, "%s\n", count);
-                return kExitSuccess;
-            }
-            char line[kContentsLineBufferSize];
-            for (int i = 0; i < imageStore.deviceByteCount; ++i) {
-                FormatContentsLine(line, i, imageStore.DeviceImage[i]);
-                std::fprintf(out, "%s\n", line);
-            }
-            return kExitSuccess;
+            return ShowDeviceImage(options, out, err);
         }
     }
     return kExitUsage;
 }
 
+// What read and dump do with the image read: the file written and its byte count, or the listing.
+int ShowDeviceImage(const CliOptions& options, std::FILE* out, std::FILE* err) {
+    if (options.command == CliCommand::kRead) {
+        if (!SaveRawDeviceImage(options.file)) {
+            return Fail(err, "COULD NOT WRITE FILE", options.file);
+        }
+        char count[15];
+        FormatByteCount(count, imageStore.deviceByteCount);
+        std::fprintf(out, "%s\n", count);
+        return kExitSuccess;
+    }
+    char line[kContentsLineBufferSize];
+    for (int i = 0; i < imageStore.deviceByteCount; ++i) {
+        FormatContentsLine(line, i, imageStore.DeviceImage[i]);
+        std::fprintf(out, "%s\n", line);
+    }
+    return kExitSuccess;
+}
+
 int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, bool interactive) {
+    // The file is read for the chip named; `auto` reads it for the largest until one answers.
+    currentChip = options.chip != nullptr ? options.chip : FindChip("at89s8253");
     if (options.command == CliCommand::kProgram || options.command == CliCommand::kVerify) {
         std::string detail;
         const std::string message = LoadImageInput(options.file, &detail, options.memory);
@@ -195,14 +216,17 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
     CCycleTimer timer(HardwareCounter(), nullptr);
     cycleTimer = &timer;
     CalibrateQuickly(timer, kCalibrationWindow);
-    linkTiming =
-        options.oscillatorHz ? DataSheetLinkTiming(*options.oscillatorHz) : kWindowLinkTiming;
+    // `auto` probes at the slowest chip's clock; the chip found then gets its own.
+    const ChipRow& timedChip = options.chip != nullptr ? *options.chip : At89s8252Row();
+    linkTiming = options.oscillatorHz ? DataSheetLinkTiming(timedChip, *options.oscillatorHz)
+                                      : FixedLinkTiming(timedChip);
     std::string why;
     int status = EnsurePortOpen(&why) ? RunOnDevice(options, out, err, interactive)
                                       : Fail(err, "COULD NOT OPEN PARALLEL PORT", why);
     ClosePort();
     SetPortOpener([](std::string* reason) { return OpenParallelPort(reason); });
     linkTiming = kWindowLinkTiming;
+    currentChip = &At89s8252Row();
     cycleTimer = nullptr;
 
     if (simulated) {

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdint>
 
+#include "device/chips/chip_row.h"
+
 // Every wait the link makes, with its unit in its name.
 
 // The window program's fixed timing: 10 us clock phases and a 3 ms pause after every code-byte
@@ -58,6 +60,23 @@ constexpr LinkTiming DataSheetLinkTiming(std::uint64_t oscillatorHz) {
         OscillatorPeriodsWithMarginNanoseconds(kSckLowMinOscillatorPeriods, oscillatorHz),
         OscillatorPeriodsWithMarginNanoseconds(kSckHighMinOscillatorPeriods, oscillatorHz), 0,
         true};
+}
+
+// The timing for any chip of the family. Without a crystal: the window's 10 us phases, slow
+// enough for every chip at 3 MHz; the AT89S8252 keeps the window's fixed pauses, the others poll
+// their writes and erases (polling needs no crystal). With one: each phase the chip's minimum in
+// oscillator periods plus the margin, and every cycle polled.
+inline LinkTiming FixedLinkTiming(const ChipRow& chip) {
+    if (&chip == &At89s8252Row()) {
+        return kWindowLinkTiming;
+    }
+    return LinkTiming{kClockPhaseMicroseconds * 1000, kClockPhaseMicroseconds * 1000, 0, true};
+}
+
+inline LinkTiming DataSheetLinkTiming(const ChipRow& chip, std::uint64_t oscillatorHz) {
+    const std::int64_t phase =
+        OscillatorPeriodsWithMarginNanoseconds(chip.sckPhaseMinOscillatorPeriods, oscillatorHz);
+    return LinkTiming{phase, phase, 0, true};
 }
 
 // The one-shot that calibrates the counter fires this long after start-up.
