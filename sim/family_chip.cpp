@@ -65,7 +65,7 @@ void FamilyChip::SetMosi(bool level, std::uint64_t timeNs) {
     mosi_ = level;
     if (rst_ && riseSeen_) {
         CheckAtLeast(timeNs - lastRiseNs_, Periods(spec_.mosiHoldMinOscillatorPeriods), timeNs,
-                     ViolationKind::kMosiHoldTooShort, "MOSI held",
+                     ViolationKind::kMosiHoldTooShort, "MOSI held # ns after SCK rose",
                      spec_.mosiHoldMinOscillatorPeriods);
     }
     lastMosiChangeNs_ = timeNs;
@@ -91,20 +91,22 @@ void FamilyChip::OnRisingEdge(std::uint64_t timeNs) {
     if (!riseSeen_ && spec_.sckLowBeforeFirstRiseMinOscillatorPeriods > 0) {
         // The chip's serial interface wakes only after SCK has been low this long.
         CheckAtLeast(lowNs, Periods(spec_.sckLowBeforeFirstRiseMinOscillatorPeriods), timeNs,
-                     ViolationKind::kSckLowTooShort, "SCK low before the first rising edge",
+                     ViolationKind::kSckLowTooShort,
+                     "SCK low for # ns before the first rising edge",
                      spec_.sckLowBeforeFirstRiseMinOscillatorPeriods);
     } else {
         CheckAtLeast(lowNs, Periods(spec_.sckPhaseMinOscillatorPeriods), timeNs,
-                     ViolationKind::kSckLowTooShort, "SCK low", spec_.sckPhaseMinOscillatorPeriods);
+                     ViolationKind::kSckLowTooShort, "SCK low for # ns",
+                     spec_.sckPhaseMinOscillatorPeriods);
     }
     if (riseSeen_) {
         CheckAtLeast(timeNs - lastRiseNs_, Periods(spec_.sckPeriodAboveOscillatorPeriods), timeNs,
-                     ViolationKind::kSckPeriodTooShort, "SCK period",
+                     ViolationKind::kSckPeriodTooShort, "SCK period # ns",
                      spec_.sckPeriodAboveOscillatorPeriods);
     }
     CheckAtLeast(timeNs - std::max(lastMosiChangeNs_, rstRiseNs_),
                  Periods(spec_.mosiSetupMinOscillatorPeriods), timeNs,
-                 ViolationKind::kMosiSetupTooShort, "MOSI set up",
+                 ViolationKind::kMosiSetupTooShort, "MOSI set up # ns before SCK rose",
                  spec_.mosiSetupMinOscillatorPeriods);
     riseSeen_ = true;
     lastRiseNs_ = timeNs;
@@ -121,10 +123,11 @@ void FamilyChip::OnRisingEdge(std::uint64_t timeNs) {
 void FamilyChip::OnFallingEdge(std::uint64_t timeNs) {
     CheckAtLeast(timeNs - std::max(lastSckEdgeNs_, rstRiseNs_),
                  Periods(spec_.sckPhaseMinOscillatorPeriods), timeNs,
-                 ViolationKind::kSckHighTooShort, "SCK high", spec_.sckPhaseMinOscillatorPeriods);
+                 ViolationKind::kSckHighTooShort, "SCK high for # ns",
+                 spec_.sckPhaseMinOscillatorPeriods);
     if (fallSeen_) {
         CheckAtLeast(timeNs - lastFallNs_, Periods(spec_.sckPeriodAboveOscillatorPeriods), timeNs,
-                     ViolationKind::kSckPeriodTooShort, "SCK period",
+                     ViolationKind::kSckPeriodTooShort, "SCK period # ns",
                      spec_.sckPeriodAboveOscillatorPeriods);
     }
     fallSeen_ = true;
@@ -344,7 +347,7 @@ void FamilyChip::ResetInterface() {
     miso_ = true;
 }
 
-// "SCK high for 600 ns, need 8 oscillator periods (667 ns)"; a period must be longer than its
+// `phase` formats the measured time, e.g. "SCK high for # ns"; a period must be longer than its
 // figure, so its minimum is the next whole nanosecond.
 void FamilyChip::CheckAtLeast(std::uint64_t actualNs, std::uint64_t minimumNs, std::uint64_t timeNs,
                               ViolationKind kind, const char* phase, std::uint64_t periods) {
@@ -355,9 +358,11 @@ void FamilyChip::CheckAtLeast(std::uint64_t actualNs, std::uint64_t minimumNs, s
     if (actualNs >= minimumNs) {
         return;
     }
-    char text[160];
-    std::snprintf(text, sizeof text, "%s %llu ns, need %s%llu oscillator period%s (%s%llu ns)",
-                  phase, static_cast<unsigned long long>(actualNs), period ? "more than " : "",
+    std::string measured = phase;
+    measured.replace(measured.find('#'), 1, std::to_string(actualNs));
+    char text[192];
+    std::snprintf(text, sizeof text, "%s, need %s%llu oscillator period%s (%s%llu ns)",
+                  measured.c_str(), period ? "more than " : "",
                   static_cast<unsigned long long>(periods), periods == 1 ? "" : "s",
                   period ? "at least " : "", static_cast<unsigned long long>(minimumNs));
     Record(timeNs, kind, text);
