@@ -204,21 +204,18 @@ std::uint8_t FamilyChip::BusyAnswer(Memory memory, std::uint32_t address) const 
 }
 
 void FamilyChip::Execute(std::uint64_t timeNs) {
-    switch (instruction_.operation) {
-        case Operation::kEnable:
-            if (enableInTime_) {
-                enabled_ = true;
-                ++counts_.obeyed;
-            } else {
-                Record(timeNs, ViolationKind::kEnableTooEarly,
-                       "Programming Enable " + std::to_string(timeNs - rstRiseNs_) +
-                           " ns after RST rose, need " +
-                           std::to_string(spec_.enableAfterRstMinNanoseconds) + " ns");
-                ++counts_.ignored;
-            }
-            return;
-        default:
-            break;
+    if (instruction_.operation == Operation::kEnable) {
+        if (enableInTime_) {
+            enabled_ = true;
+            ++counts_.obeyed;
+        } else {
+            Record(timeNs, ViolationKind::kEnableTooEarly,
+                   "Programming Enable " + std::to_string(timeNs - rstRiseNs_) +
+                       " ns after RST rose, need " +
+                       std::to_string(spec_.enableAfterRstMinNanoseconds) + " ns");
+            ++counts_.ignored;
+        }
+        return;
     }
     // Until Programming Enable has been received in this session nothing else is obeyed, not even
     // understood: a programmer still finding the frame sends whatever it sends.
