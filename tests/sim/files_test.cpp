@@ -6,8 +6,10 @@
 #include <sstream>
 #include <string>
 
+#include "case_name.h"
 #include "child_process.h"
 #include "scratch_dir.h"
+#include "sim/chip_factory.h"
 #include "sim/flash_file.h"
 #include "sim/vcd_trace.h"
 
@@ -33,6 +35,77 @@ TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughATemporaryFile) {
     ASSERT_TRUE(sim::SaveFlashFile(chip, path, &why)) << why;
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
     EXPECT_EQ(test_support::FileBytes(path), std::string(8191, '\xFF') + "\x42");
+    const sim::ChipModel s51 = *sim::MakeChipModel("at89s51");
+    EXPECT_FALSE(sim::LoadFlashFile(*s51.cells, path, &why)) << "a bare image is an AT89S8252's";
+    EXPECT_EQ(why, path + " holds an AT89S8252, not an AT89S51: name that chip or another file");
+}
+
+struct StateCase {
+    const char* name;
+    const char* chip;  // as a user may type it
+    std::size_t fileBytes;
+    const char* other;
+    const char* refusal;  // loading the file into `other`, after the path
+};
+
+class ChipStateFile : public ::testing::TestWithParam<StateCase> {};
+
+// Every cell and lock bit comes back into the same chip; another chip refuses the file.
+TEST_P(ChipStateFile, RoundTripsAndNamesItsChip) {
+    const StateCase& c = GetParam();
+    const test_support::ScratchDir dir;
+    const std::string path = (dir.path() / "CHIP.bin").string();
+    const sim::ChipModel saved = *sim::MakeChipModel(c.chip);
+    std::vector<std::uint8_t> code(saved.cells->Cells().code.size());
+    std::vector<std::uint8_t> eeprom(saved.cells->Cells().eeprom.size());
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        code[i] = static_cast<std::uint8_t>(i * 13 + i / 256);
+    }
+    std::fill(eeprom.begin(), eeprom.end(), 0x5E);
+    saved.cells->RestoreCells(code, eeprom, sim::kLockBit1 | sim::kLockBit3);
+    std::string why;
+    ASSERT_TRUE(sim::SaveFlashFile(*saved.cells, path, &why)) << why;
+    EXPECT_EQ(test_support::FileBytes(path).size(), c.fileBytes);
+
+    const sim::ChipModel loaded = *sim::MakeChipModel(c.chip);
+    ASSERT_TRUE(sim::LoadFlashFile(*loaded.cells, path, &why)) << why;
+    const sim::CellsView cells = loaded.cells->Cells();
+    EXPECT_EQ(std::vector<std::uint8_t>(cells.code.begin(), cells.code.end()), code);
+    EXPECT_EQ(std::vector<std::uint8_t>(cells.eeprom.begin(), cells.eeprom.end()), eeprom);
+    EXPECT_EQ(cells.lockBits, sim::kLockBit1 | sim::kLockBit3);
+
+    const sim::ChipModel other = *sim::MakeChipModel(c.other);
+    EXPECT_FALSE(sim::LoadFlashFile(*other.cells, path, &why));
+    EXPECT_EQ(why, path + c.refusal);
+    EXPECT_EQ(other.cells->Cells().code[0], 0xFF) << "a refused file changes nothing";
+}
+
+// An AT89S8252 keeps its old layouts: the code and EEPROM with the version 1 trailer here. A file
+// without a trailer is an AT89S8252's too.
+INSTANTIATE_TEST_SUITE_P(
+    Chips, ChipStateFile,
+    ::testing::Values(
+        StateCase{"AT89S51", "at89s51", 4096 + 25, "AT89S52",
+                  " holds an AT89S51, not an AT89S52: name that chip or another file"},
+        StateCase{"AT89S52", "AT89S52", 8192 + 25, "at89s8252",
+                  " holds an AT89S52, not an AT89S8252: name that chip or another file"},
+        StateCase{"AT89S53", "at89S53", 12288 + 25, "at89s8253",
+                  " holds an AT89S53, not an AT89S8253: name that chip or another file"},
+        StateCase{"AT89S8253", "at89s8253", 12288 + 2048 + 25, "at89s53",
+                  " holds an AT89S8253, not an AT89S53: name that chip or another file"},
+        StateCase{"AT89S8252", "at89s8252", 10249, "at89s51",
+                  " holds an AT89S8252, not an AT89S51: name that chip or another file"}),
+    CaseName{});
+
+TEST(ChipModels, AreMadeByNameOnly) {
+    std::vector<std::string> names;
+    for (const std::string_view name : sim::ChipModelNames()) {
+        names.emplace_back(name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"at89s51", "at89s52", "at89s53", "at89s8252",
+                                               "at89s8253"}));
+    EXPECT_FALSE(sim::MakeChipModel("at89s5"));
+    EXPECT_FALSE(sim::MakeChipModel("at89s521"));
 }
 
 TEST(VcdTrace, WritesOneStampPerTimeNeverGoingBack) {
