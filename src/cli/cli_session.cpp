@@ -24,6 +24,7 @@
 #include "platform/counter_source.h"
 #include "platform/file_names.h"
 #include "platform/port_choice.h"
+#include "sim/chip_factory.h"
 #include "sim/flash_file.h"
 #include "sim/simulated_cable.h"
 #include "views/contents_lines.h"
@@ -39,9 +40,9 @@ int Fail(std::FILE* err, const char* message, const std::string& detail) {
 
 // The simulated chip of --sim, loaded from its file and written back after the run.
 struct SimulatedChip {
-    explicit SimulatedChip(std::uint64_t oscillatorHz)
-        : chip(std::make_shared<sim::At89s8252>(sim::ChipTiming{.oscillatorHz = oscillatorHz})) {}
-    std::shared_ptr<sim::At89s8252> chip;
+    SimulatedChip(const ChipRow& kind, std::uint64_t oscillatorHz)
+        : chip(*sim::MakeChipModel(kind.name, oscillatorHz)) {}
+    sim::ChipModel chip;
     std::optional<sim::VcdTrace> trace;
 };
 
@@ -193,18 +194,18 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
 
     std::optional<SimulatedChip> simulated;
     if (options.simulatedChip) {
-        simulated.emplace(options.simulatedOscillatorHz);
+        simulated.emplace(*options.simulatedChipKind, options.simulatedOscillatorHz);
         std::string why;
         std::error_code error;
         if (std::filesystem::exists(PathFromUtf8(*options.simulatedChip), error) &&
-            !sim::LoadFlashFile(*simulated->chip, *options.simulatedChip, &why)) {
+            !sim::LoadFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
             return Fail(err, "COULD NOT READ FILE", why);
         }
         if (options.trace) {
             simulated->trace.emplace();
         }
         SetPortOpener([&simulated](std::string*) {
-            return sim::MakeSimulatedPort(simulated->chip, MonotonicNanoseconds,
+            return sim::MakeSimulatedPort(simulated->chip.pins, MonotonicNanoseconds,
                                           simulated->trace ? &*simulated->trace : nullptr);
         });
     } else {
@@ -231,7 +232,7 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
 
     if (simulated) {
         // The chip keeps what the run did to it, a cancelled run included.
-        if (!sim::SaveFlashFile(*simulated->chip, *options.simulatedChip, &why)) {
+        if (!sim::SaveFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
             status = Fail(err, "COULD NOT WRITE FILE", why);
         }
         if (simulated->trace && !simulated->trace->WriteVcdFile(*options.trace, &why)) {
@@ -239,7 +240,7 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
         }
         // The chip keeps everyone honest: a run that broke its timing fails even when the bytes
         // came out right.
-        const sim::At89s8252& chip = *simulated->chip;
+        const sim::SerialChip& chip = *simulated->chip.pins;
         if (chip.ViolationCount() > 0 && status != kExitFileOrPort && status != kExitCancelled) {
             std::fprintf(err, "simulated chip: %llu timing violations, first: %s\n",
                          static_cast<unsigned long long>(chip.ViolationCount()),
