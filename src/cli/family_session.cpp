@@ -84,7 +84,12 @@ int CheckChip(Session& s, std::uint8_t enableAnswer) {
                      chip.displayName.data());
         return kExitFileOrPort;
     }
-    if (chip.signatureBytes == 0 || s.options.command == CliCommand::kErase) {
+    // Erasing is how a chip locked in mode 3 or 4 (whose signature reads nothing) is recovered;
+    // reading its signature or lock bits writes nothing.
+    const bool writesOrReads = s.options.command != CliCommand::kErase &&
+                               s.options.command != CliCommand::kSignature &&
+                               !(s.options.command == CliCommand::kLock && s.options.lockMode == 0);
+    if (chip.signatureBytes == 0 || !writesOrReads) {
         return kExitSuccess;
     }
     std::array<std::uint8_t, 3> signature{};
@@ -339,7 +344,8 @@ int RunFamilyCommand(const CliOptions& options, TerminalView& view, std::FILE* o
             HoldInProgrammingMode(false);
             std::fprintf(err,
                          "no AT89S51, AT89S52 or AT89S8253 answered: a three-byte chip (AT89S8252, "
-                         "AT89S53) cannot be detected; name it with --chip\n");
+                         "AT89S53) cannot be detected, nor a chip locked in mode 3 or 4; name it "
+                         "with --chip\n");
             return kExitFileOrPort;
         }
         std::fprintf(err, "found %.*s\n", static_cast<int>(found->displayName.size()),

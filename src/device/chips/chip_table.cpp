@@ -108,7 +108,7 @@ constexpr std::array<ChipRow, 5> kChips{{
         .eepromPageBytes = 32,
         .sckPhaseMinOscillatorPeriods = 8,
         .sckPeriodAboveOscillatorPeriods = 16,
-        .sckLowBeforeFirstRiseOscillatorPeriods = 0,
+        .sckLowBeforeFirstRiseOscillatorPeriods = 64,  // "SCK low" with RST: as the S51/S52
         .minOscillatorHz = 3'000'000,
         .maxOscillatorHz = 24'000'000,
         .byteWriteLimitMicroseconds = 20'000,  // under 4 ms typical
