@@ -39,4 +39,8 @@ public:
     // before then: 1 where there is nothing to gain (the parallel port), more where a round trip
     // costs.
     virtual int PreferredBatch() const = 0;
+    // How many reads of a byte being written to hand over per flush while polling it: 1 where a
+    // flush costs nothing; more where each flush is a round trip, so that one round trip covers
+    // a good part of the write cycle.
+    virtual int PollReadsPerFlush() const { return 1; }
 };

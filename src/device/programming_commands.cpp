@@ -1,6 +1,8 @@
 #include "device/programming_commands.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 #include "device/adapter.h"
 #include "device/cycle_timer.h"
@@ -120,24 +122,30 @@ void ReadSignature(std::span<std::uint8_t> into) {
 
 namespace {
 
-// Reads `address` until `done` says the answer ends the wait. Gives up only when a read that
-// began `limitMicroseconds` or more after the first one still does not: a thread that loses the
-// processor in the middle of a read has not given the chip less time.
+// Reads `address` until `done` says an answer ends the wait, handing the adapter as many reads
+// per flush as it likes for polling. Gives up only when a read that began `limitMicroseconds` or
+// more after the first one still does not: a thread that loses the processor in the middle of a
+// read has not given the chip less time.
 template <typename Done>
 bool PollUntil(Memory memory, std::int32_t address, std::int64_t limitMicroseconds, Done done) {
+    const int reads = std::max(1, CurrentAdapter()->PollReadsPerFlush());
+    std::vector<std::uint8_t> answers(static_cast<std::size_t>(reads));
     cycleTimer->ReadCounter();
     const std::uint64_t begin = cycleTimer->now;
     for (;;) {
         cycleTimer->ReadCounter();
         const bool late =
             cycleTimer->MicrosecondsSince(begin) >= static_cast<std::uint64_t>(limitMicroseconds);
-        std::uint8_t answer = 0;
-        SendFrame(Instructions().readByte(memory, address), &answer);
+        for (std::uint8_t& answer : answers) {
+            SendFrame(Instructions().readByte(memory, address), &answer);
+        }
         if (!FlushLink()) {
             return false;
         }
-        if (done(answer)) {
-            return true;
+        for (const std::uint8_t answer : answers) {
+            if (done(answer)) {
+                return true;
+            }
         }
         if (late) {
             return false;

@@ -7,7 +7,8 @@
 namespace {
 
 constexpr std::string_view kPortForms =
-    "give a ppdev device such as /dev/parport1 or an I/O address such as 0x278";
+    "give a ppdev device such as /dev/parport1, an I/O address such as 0x278, or an adapter "
+    "such as ft232r or ft2232h:B";
 
 bool Fail(std::string* why, std::string_view text) {
     if (why != nullptr) {
@@ -28,6 +29,16 @@ std::optional<PortChoice> ParsePortChoice(std::string_view text, std::string* wh
     PortChoice choice;
     if (text.empty()) {
         return choice;
+    }
+    if (std::string adapterWhy; const auto adapter = ParseAdapterChoice(text, &adapterWhy)) {
+        choice.kind = PortChoice::Kind::kAdapter;
+        choice.adapter = *adapter;
+        return choice;
+    } else if (!adapterWhy.empty()) {
+        if (why != nullptr) {
+            *why = adapterWhy;
+        }
+        return std::nullopt;
     }
     if (text.front() == '/') {
         choice.kind = PortChoice::Kind::kDevice;
@@ -93,6 +104,9 @@ std::vector<PortAttempt> PortAttempts(const PortChoice& choice, PortPlatform pla
                 return {{PortBackend::kDirectIo, {}, choice.address}};
             }
             Append(why, "direct port I/O needs an x86 processor; give a ppdev device instead");
+            return {};
+        case PortChoice::Kind::kAdapter:
+            Append(why, "a USB adapter is no parallel port");
             return {};
     }
     return {};

@@ -8,16 +8,18 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/adapters/adapter_choice.h"
 #include "platform/port_io.h"
 
 // Which parallel port to drive. A PORT text names either a Linux ppdev device ("/dev/parport1")
 // or the I/O address of the port's data register ("0x278", "0xD010" for a PCIe card; the status
 // register is the next address). No text means the first port, as the programs have always used.
 struct PortChoice {
-    enum class Kind { kFirstPort, kDevice, kAddress };
+    enum class Kind { kFirstPort, kDevice, kAddress, kAdapter };
     Kind kind = Kind::kFirstPort;
     std::string device;         // kDevice
     std::uint16_t address = 0;  // kAddress: the data register
+    AdapterChoice adapter;      // kAdapter: a USB adapter (platform/adapters/adapter_choice.h)
 
     bool operator==(const PortChoice&) const = default;
 };
