@@ -38,9 +38,15 @@ std::string FtdiOpenFailureMessage(const FtdiSelector& selector, FtdiOpenFailure
     std::string message;
     switch (failure) {
         case FtdiOpenFailure::kNotFound:
+#ifdef _WIN32
+            message = "No " + Looked(selector) +
+                      " found. Is it plugged in? Device Manager should list it as a USB Serial "
+                      "Converter; a cable that only charges carries no data.";
+#else
             message = "No " + Looked(selector) +
                       " found. Is it plugged in? `lsusb` should list it; a cable that only "
                       "charges carries no data.";
+#endif
             break;
         case FtdiOpenFailure::kNoPermission:
             message = "Found the " + Looked(selector) +
@@ -49,10 +55,16 @@ std::string FtdiOpenFailureMessage(const FtdiSelector& selector, FtdiOpenFailure
                       std::string(kFtdiUdevRulePath) + ", then unplug and replug the adapter.";
             break;
         case FtdiOpenFailure::kDriverHolds:
+#ifdef _WIN32
+            message = "Found the " + Looked(selector) +
+                      " but could not open it: another program has it open (a terminal on its "
+                      "COM port?).";
+#else
             message = "Found the " + Looked(selector) +
                       " but could not claim it: detaching the kernel's ftdi_sio serial driver "
                       "failed, or another program has the adapter open. Close whatever uses "
                       "its /dev/ttyUSB port, or unload the driver (sudo rmmod ftdi_sio).";
+#endif
             break;
         case FtdiOpenFailure::kNoSuchChannel:
             message =
