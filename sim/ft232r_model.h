@@ -46,7 +46,10 @@ public:
 private:
     void Execute(std::span<const std::uint8_t> bytes) override;
     void OnAnswersFetched() override;
-    void DropPending() override { waiting_.clear(); }
+    void DropPending() override {
+        waiting_.clear();
+        stalled_ = false;
+    }
     void PutOutWaiting();
     std::uint8_t SamplePins() const;
 
