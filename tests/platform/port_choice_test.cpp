@@ -16,7 +16,33 @@ using Kind = PortChoice::Kind;
 struct ParseCase {
     const char* text;
     std::optional<PortChoice> choice;  // nullopt: rejected
+    const char* why = nullptr;         // a rejection's reason: the port forms when not given
 };
+
+PortChoice Device(const char* path) {
+    PortChoice choice;
+    choice.kind = Kind::kDevice;
+    choice.device = path;
+    return choice;
+}
+
+PortChoice Address(std::uint16_t address) {
+    PortChoice choice;
+    choice.kind = Kind::kAddress;
+    choice.address = address;
+    return choice;
+}
+
+PortChoice Usb(AdapterChoice::Kind kind, FtdiChip chip, char channel, std::string serial,
+               AdapterPins pins) {
+    PortChoice choice;
+    choice.kind = Kind::kAdapter;
+    choice.adapter = {kind, {chip, std::move(serial), channel}, pins};
+    return choice;
+}
+
+constexpr auto kBitbang = AdapterChoice::Kind::kFtdiBitbang;
+constexpr auto kMpsse = AdapterChoice::Kind::kFtdiMpsse;
 
 class ParsePort : public ::testing::TestWithParam<ParseCase> {};
 
@@ -24,26 +50,43 @@ TEST_P(ParsePort, GivesTheChoiceOrSaysWhatIsWrong) {
     std::string why;
     const std::optional<PortChoice> choice = ParsePortChoice(GetParam().text, &why);
     EXPECT_EQ(choice, GetParam().choice);
-    EXPECT_EQ(why, choice ? ""
-                          : "bad port \"" + std::string(GetParam().text) +
-                                "\": give a ppdev device such as /dev/parport1 or an I/O "
-                                "address such as 0x278");
+    EXPECT_EQ(why, choice                      ? ""
+                   : GetParam().why != nullptr ? GetParam().why
+                                               : "bad port \"" + std::string(GetParam().text) +
+                                                     "\": give a ppdev device such as "
+                                                     "/dev/parport1, an I/O address such as "
+                                                     "0x278, or an adapter such as ft232r or "
+                                                     "ft2232h:B");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ParsePort,
-    ::testing::Values(ParseCase{"", PortChoice{}},
-                      ParseCase{"/dev/parport1", PortChoice{Kind::kDevice, "/dev/parport1", 0}},
-                      ParseCase{"0x278", PortChoice{Kind::kAddress, "", 0x278}},
-                      ParseCase{"0XbC00", PortChoice{Kind::kAddress, "", 0xBC00}},
-                      ParseCase{"0x1", PortChoice{Kind::kAddress, "", 0x1}},
-                      ParseCase{"0xFFFE", PortChoice{Kind::kAddress, "", 0xFFFE}},
-                      // The status register of 0xFFFF would lie outside the I/O space.
-                      ParseCase{"0xFFFF", std::nullopt}, ParseCase{"0x10000", std::nullopt},
-                      ParseCase{"0x0", std::nullopt}, ParseCase{"0x", std::nullopt},
-                      ParseCase{"0x27g", std::nullopt}, ParseCase{"0x-1", std::nullopt},
-                      ParseCase{"278", std::nullopt}, ParseCase{"1x278", std::nullopt},
-                      ParseCase{" 0x278", std::nullopt}));
+    ::testing::Values(
+        ParseCase{"", PortChoice{}}, ParseCase{"/dev/parport1", Device("/dev/parport1")},
+        ParseCase{"0x278", Address(0x278)}, ParseCase{"0XbC00", Address(0xBC00)},
+        ParseCase{"0x1", Address(0x1)}, ParseCase{"0xFFFE", Address(0xFFFE)},
+        ParseCase{"ft232r", Usb(kBitbang, FtdiChip::kFt232r, 'A', "", kFt232rDefaultPins)},
+        ParseCase{"ft232r:A9XK3QLM:rst=3,invert=rst+miso",
+                  Usb(kBitbang, FtdiChip::kFt232r, 'A', "A9XK3QLM", AdapterPins{0, 2, 1, 3, 0x0A})},
+        ParseCase{"ft2232h:B", Usb(kMpsse, FtdiChip::kFt2232h, 'B', "", kMpsseDefaultPins)},
+        ParseCase{"ft232h:rst=4",
+                  Usb(kMpsse, FtdiChip::kFt232h, 'A', "", AdapterPins{0, 1, 2, 4, 0})},
+        ParseCase{"ft232h:B", std::nullopt,
+                  "bad adapter \"ft232h:B\": the ft232h has no channel B"},
+        ParseCase{"ft232r:mosi=0", std::nullopt,
+                  "bad adapter \"ft232r:mosi=0\": two lines on one pin"},
+        ParseCase{"ft232r:sck=8", std::nullopt,
+                  "bad adapter \"ft232r:sck=8\": pins are sck=, mosi=, miso= or "
+                  "rst= with a pin from 0 to 7"},
+        ParseCase{"ft232h:sck=5", std::nullopt,
+                  "bad adapter \"ft232h:sck=5\": the MPSSE's SCK, MOSI and MISO "
+                  "are AD0, AD1 and AD2, not inverted"},
+        // The status register of 0xFFFF would lie outside the I/O space.
+        ParseCase{"0xFFFF", std::nullopt}, ParseCase{"0x10000", std::nullopt},
+        ParseCase{"0x0", std::nullopt}, ParseCase{"0x", std::nullopt},
+        ParseCase{"0x27g", std::nullopt}, ParseCase{"0x-1", std::nullopt},
+        ParseCase{"278", std::nullopt}, ParseCase{"1x278", std::nullopt},
+        ParseCase{" 0x278", std::nullopt}));
 
 struct BackendCase {
     PortChoice choice;
@@ -61,8 +104,8 @@ TEST_P(ChoosePortBackend, TriesTheAccessPathsOfThePlatformInOrder) {
 }
 
 const PortChoice kFirst{};
-const PortChoice kDevice{Kind::kDevice, "/dev/parport1", 0};
-const PortChoice kPcie{Kind::kAddress, "", 0xD010};
+const PortChoice kDevice = Device("/dev/parport1");
+const PortChoice kPcie = Address(0xD010);
 constexpr auto kPpdev = PortBackend::kPpdev;
 constexpr auto kDirect = PortBackend::kDirectIo;
 constexpr auto kDll = PortBackend::kDriverDll;

@@ -99,8 +99,9 @@ std::optional<AdapterChoice> ParseAdapterChoice(std::string_view text, std::stri
         rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
         if (part.size() == 1 && part[0] >= 'A' && part[0] <= 'D') {
             if (part[0] > kind->lastChannel) {
-                Bad(why, text, std::string("the ") + std::string(kind->name) + " has no channel " +
-                                   std::string(part));
+                Bad(why, text,
+                    std::string("the ") + std::string(kind->name) + " has no channel " +
+                        std::string(part));
                 return std::nullopt;
             }
             choice.ftdi.channel = part[0];
