@@ -62,6 +62,7 @@ struct OptionValues {
     std::string port;
     std::string chip;
     std::string simChip;
+    unsigned simFtdiClock = 16;
     bool full = false;
     bool version = false;
 };
@@ -92,6 +93,10 @@ void DescribeOptions(CLI::App& app, OptionValues& values) {
     app.add_option("--sim-chip", values.simChip,
                    "with --sim: which chip the simulated one is (default at89s8252)")
         ->type_name("CHIP");
+    app.add_option("--sim-ftdi-clock", values.simFtdiClock,
+                   "with --sim and an FT232R: its pin clock over the baud value, 4 or 16 "
+                   "(default 16)")
+        ->type_name("4|16");
     app.add_flag("--version", values.version, "print the version and exit");
     app.add_flag("--full", values.full, "read: all 8192 bytes, without the end-of-data stop");
     app.add_option("--port", values.port,
@@ -258,19 +263,33 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             return std::nullopt;
         }
         options.memory = values.memory == "code" ? Memory::kCode : Memory::kEeprom;
-    }
-    if (app.count("--port") > 0) {
-        if (app.count("--sim") > 0) {
-            *error = "--port names a real port; --sim has none";
+        if (options.memory == Memory::kEeprom && options.chip != nullptr &&
+            options.chip->eepromBytes == 0) {
+            *error = "--memory=eeprom: the " + std::string(options.chip->displayName) +
+                     " has no data EEPROM";
             return std::nullopt;
         }
+    }
+    if (app.count("--port") > 0) {
         std::string why;
         const std::optional<PortChoice> port = ParsePortChoice(values.port, &why);
         if (!port) {
             *error = "--port: " + why;
             return std::nullopt;
         }
+        // A simulated chip sits on the simulated cable, or behind a simulated adapter.
+        if (app.count("--sim") > 0 && port->kind != PortChoice::Kind::kAdapter) {
+            *error = "--port names a real parallel port; --sim has none (it takes an adapter)";
+            return std::nullopt;
+        }
         options.port = *port;
+    }
+    if (app.count("--sim-ftdi-clock") > 0) {
+        if (values.simFtdiClock != 4 && values.simFtdiClock != 16) {
+            *error = "--sim-ftdi-clock: 4 or 16";
+            return std::nullopt;
+        }
+        options.simulatedBitbangMultiplier = values.simFtdiClock;
     }
     if (app.count("--trace") > 0 && app.count("--sim") == 0) {
         *error = "--trace needs --sim: only the simulated chip's pins can be traced";

@@ -27,6 +27,8 @@ struct CliOptions {
     // --chip: the chip on the cable; nullptr for `auto` (probed for). The AT89S8252 by default.
     const ChipRow* chip = &At89s8252Row();
     const ChipRow* simulatedChipKind = &At89s8252Row();  // --sim-chip: the simulated chip
+    // --sim-ftdi-clock: the simulated FT232R's pin clock over its baud value, 4 or 16.
+    unsigned simulatedBitbangMultiplier = 16;
     CliCommand command = CliCommand::kErase;
     std::string file;  // program/verify: the image; read: the output; lock: the mode
 };

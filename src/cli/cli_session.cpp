@@ -10,7 +10,9 @@
 #include "app/image_store.h"
 #include "cli/family_session.h"
 #include "cli/image_input.h"
+#include "cli/simulated_adapter.h"
 #include "cli/terminal_view.h"
+#include "device/adapter_opener.h"
 #include "device/cycle_timer.h"
 #include "device/port_access.h"
 #include "device/programming_commands.h"
@@ -43,6 +45,7 @@ struct SimulatedChip {
     SimulatedChip(const ChipRow& kind, std::uint64_t oscillatorHz)
         : chip(*sim::MakeChipModel(kind.name, oscillatorHz)) {}
     sim::ChipModel chip;
+    SimulatedAdapter adapter;
     std::optional<sim::VcdTrace> trace;
 };
 
@@ -204,14 +207,18 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
         if (options.trace) {
             simulated->trace.emplace();
         }
-        SetPortOpener([&simulated](std::string*) {
-            return sim::MakeSimulatedPort(simulated->chip.pins, MonotonicNanoseconds,
-                                          simulated->trace ? &*simulated->trace : nullptr);
-        });
+        sim::VcdTrace* trace = simulated->trace ? &*simulated->trace : nullptr;
+        simulated->adapter.bitbangMultiplier = options.simulatedBitbangMultiplier;
+        if (options.port.kind == PortChoice::Kind::kAdapter) {
+            SetAdapterOpener(SimulatedAdapterOpener(options.port.adapter, simulated->chip.pins,
+                                                    trace, simulated->adapter));
+        } else {
+            SetPortOpener([&simulated, trace](std::string*) {
+                return sim::MakeSimulatedPort(simulated->chip.pins, MonotonicNanoseconds, trace);
+            });
+        }
     } else {
-        SetPortOpener([choice = options.port](std::string* reason) {
-            return OpenChosenPort(choice, reason);
-        });
+        SetAdapterOpener(MakeAdapterOpener(options.port));
     }
 
     CCycleTimer timer(HardwareCounter(), nullptr);
@@ -222,8 +229,17 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
     linkTiming = options.oscillatorHz ? DataSheetLinkTiming(timedChip, *options.oscillatorHz)
                                       : FixedLinkTiming(timedChip);
     std::string why;
+    const char* openFailure = options.port.kind == PortChoice::Kind::kAdapter
+                                  ? "COULD NOT OPEN ADAPTER"
+                                  : "COULD NOT OPEN PARALLEL PORT";
     int status = EnsurePortOpen(&why) ? RunOnDevice(options, out, err, interactive)
-                                      : Fail(err, "COULD NOT OPEN PARALLEL PORT", why);
+                                      : Fail(err, openFailure, why);
+    if (simulated && simulated->adapter.model != nullptr) {
+        const sim::FtdiModel& model = *simulated->adapter.model;
+        std::fprintf(err, "simulated adapter: %llu round trips, %.3f s modelled\n",
+                     static_cast<unsigned long long>(model.RoundTrips()),
+                     static_cast<double>(model.ModelledNs()) / 1e9);
+    }
     ClosePort();
     SetPortOpener([](std::string* reason) { return OpenParallelPort(reason); });
     linkTiming = kWindowLinkTiming;

@@ -62,7 +62,8 @@ const ChipRow* Probe() {
     currentChip = FindChip("at89s52");
     const bool answered = EnterProgramming() == kEnableAnswer;
     if (answered) {
-        std::array<std::uint8_t, 2> signature{};
+        // Only a four-byte chip answers 69: all three signature bytes are safe to ask for now.
+        std::array<std::uint8_t, 3> signature{};
         ReadSignature(signature);
         return ChipWithSignature(signature);
     }

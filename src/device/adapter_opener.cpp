@@ -19,23 +19,21 @@ std::unique_ptr<Adapter> Started(std::unique_ptr<FtdiDevice> device, const Adapt
     return adapter;
 }
 
-std::unique_ptr<Adapter> OpenUsbAdapter(const AdapterChoice& choice, std::string* why) {
-    std::unique_ptr<FtdiDevice> device = OpenFtdiDevice(choice.ftdi, why);
-    if (!device) {
-        return nullptr;
-    }
+}  // namespace
+
+std::unique_ptr<Adapter> StartFtdiAdapter(const AdapterChoice& choice,
+                                          std::unique_ptr<FtdiDevice> device, std::string* why) {
     if (choice.kind == AdapterChoice::Kind::kFtdiMpsse) {
         return Started<MpsseAdapter>(std::move(device), choice.pins, why);
     }
     return Started<Ft232rBitbangAdapter>(std::move(device), choice.pins, why);
 }
 
-}  // namespace
-
 AdapterOpener MakeAdapterOpener(const PortChoice& choice) {
     return [choice](std::string* why) -> std::unique_ptr<Adapter> {
         if (choice.kind == PortChoice::Kind::kAdapter) {
-            return OpenUsbAdapter(choice.adapter, why);
+            std::unique_ptr<FtdiDevice> device = OpenFtdiDevice(choice.adapter.ftdi, why);
+            return device ? StartFtdiAdapter(choice.adapter, std::move(device), why) : nullptr;
         }
         std::unique_ptr<PortIo> port = OpenChosenPort(choice, why);
         if (!port) {

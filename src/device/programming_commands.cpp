@@ -95,7 +95,7 @@ void WriteLockBits(int mode) {
     const int count = Instructions().lockFrames(mode, frames);
     for (int i = 0; i < count; ++i) {
         SendFrame(frames[static_cast<std::size_t>(i)]);
-        CurrentAdapter()->Wait(kCodeBytePauseMicroseconds);
+        CurrentAdapter()->Wait(currentChip->lockWritePauseMicroseconds);
     }
     FlushLink();
 }
@@ -167,8 +167,13 @@ bool PollWritten(Memory memory, std::int32_t address, std::uint8_t value,
 }  // namespace
 
 bool WriteMemoryByteAndWait(Memory memory, std::int32_t address, std::int32_t value) {
-    WriteMemoryByte(memory, address, value);
-    return !linkTiming.pollsWrites ||
+    // Polled, the write goes out with the first reads of its poll.
+    if (!linkTiming.pollsWrites) {
+        WriteMemoryByte(memory, address, value);
+        return true;
+    }
+    QueueWriteMemoryByte(memory, address, value);
+    return
            PollWritten(memory, address, static_cast<std::uint8_t>(value & 0xFF),
                        currentChip->byteWriteLimitMicroseconds);
 }

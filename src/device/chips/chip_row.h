@@ -65,6 +65,9 @@ struct ChipRow {
     std::int64_t byteWriteLimitMicroseconds;
     std::int64_t pageWriteLimitMicroseconds;
     std::int64_t eraseLimitMicroseconds;
+    // Write Lock Bits is not polled (the three-byte chips cannot read the bits back): this long
+    // after each instruction.
+    std::int64_t lockWritePauseMicroseconds;
     std::array<std::uint8_t, 3> signature;
     std::int32_t signatureBytes;  // 0: none readable
     bool enableAnswers69;         // the enable's fourth byte answers 0x69

@@ -25,7 +25,8 @@ constexpr std::array<ChipRow, 5> kChips{{
         .maxOscillatorHz = 24'000'000,
         .byteWriteLimitMicroseconds = 10'000,  // typically under 2.5 ms at 5 V
         .pageWriteLimitMicroseconds = 0,
-        .eraseLimitMicroseconds = 100'000,  // about 16 ms
+        .eraseLimitMicroseconds = 100'000,   // about 16 ms
+        .lockWritePauseMicroseconds = 3000,  // the window's pause after a byte
         .signature = {},
         .signatureBytes = 0,
         .enableAnswers69 = false,
@@ -48,6 +49,7 @@ constexpr std::array<ChipRow, 5> kChips{{
         .byteWriteLimitMicroseconds = 10'000,  // 64 periods + 400 us, under 0.5 ms
         .pageWriteLimitMicroseconds = 50'000,  // not given: polled
         .eraseLimitMicroseconds = 2'000'000,   // 500 ms
+        .lockWritePauseMicroseconds = 3000,
         .signature = {0x1E, 0x51, 0x06},
         .signatureBytes = 3,
         .enableAnswers69 = true,
@@ -70,6 +72,7 @@ constexpr std::array<ChipRow, 5> kChips{{
         .byteWriteLimitMicroseconds = 10'000,
         .pageWriteLimitMicroseconds = 50'000,
         .eraseLimitMicroseconds = 2'000'000,
+        .lockWritePauseMicroseconds = 3000,
         .signature = {0x1E, 0x52, 0x06},
         .signatureBytes = 3,
         .enableAnswers69 = true,
@@ -92,6 +95,7 @@ constexpr std::array<ChipRow, 5> kChips{{
         .byteWriteLimitMicroseconds = 10'000,
         .pageWriteLimitMicroseconds = 0,
         .eraseLimitMicroseconds = 100'000,  // not found: the AT89S8252's
+        .lockWritePauseMicroseconds = 3000,
         .signature = {},
         .signatureBytes = 0,
         .enableAnswers69 = false,
@@ -114,6 +118,7 @@ constexpr std::array<ChipRow, 5> kChips{{
         .byteWriteLimitMicroseconds = 20'000,  // under 4 ms typical
         .pageWriteLimitMicroseconds = 20'000,  // 4.5 ms
         .eraseLimitMicroseconds = 100'000,     // 8-9 ms
+        .lockWritePauseMicroseconds = 5000,    // a byte write takes under 4 ms
         .signature = {0x1E, 0x73, 0x00},
         .signatureBytes = 2,
         .enableAnswers69 = false,
