@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev                          # the command line's option parser (header only)
+  libusb-1.0-0-dev                      # the CH341A adapter
   clang-format
   srecord                               # srec_cat: independent oracle for the converter tests
   sdcc                                  # builds the example 8051 firmware
