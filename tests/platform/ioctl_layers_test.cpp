@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdarg>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,60 +26,41 @@ namespace {
 struct FakeKernel {
     int openErrno = 0;
     std::map<unsigned long, int> errnoFor;
-    std::vector<gpio_v2_line_request> v2Requests;
-    std::vector<gpiohandle_request> v1Requests;
-    std::vector<std::uint64_t> v2Sets;  // bits, then mask
-    std::vector<std::uint8_t> v1Sets;   // the three first values of each
-    std::vector<std::uint64_t> releasedAsInputs;
-    std::uint32_t mode = 0;
     std::uint32_t speedReadBack = 0;
-    std::uint32_t speedWritten = 0;
-    std::uint8_t bits = 0;
-    std::vector<spi_ioc_transfer> transfers;
+    std::multimap<unsigned long, std::vector<char>> arguments;  // each request's, as sent
+
+    // Every argument `request` was given, read as T (an array of them for SPI_IOC_MESSAGE).
+    template <class T>
+    std::vector<T> Sent(unsigned long request) const {
+        std::vector<T> all;
+        for (auto [at, end] = arguments.equal_range(request); at != end; ++at) {
+            all.resize(all.size() + at->second.size() / sizeof(T));
+            std::memcpy(&all[all.size() - at->second.size() / sizeof(T)], at->second.data(),
+                        at->second.size());
+        }
+        return all;
+    }
 };
 FakeKernel* kernel = nullptr;
 
-// Answers one request; the line requests hand out a real descriptor (of /dev/null) the layer
-// may close.
+// Records the argument and answers; the line requests hand out a real descriptor (of /dev/null)
+// the layer may close, and every line reads high.
 int Answer(unsigned long request, void* arg) {
     FakeKernel& k = *kernel;
+    const auto* bytes = static_cast<const char*>(arg);
+    k.arguments.emplace(request, std::vector<char>(bytes, bytes + _IOC_SIZE(request)));
     if (const auto fail = k.errnoFor.find(request); fail != k.errnoFor.end()) {
         errno = fail->second;
         return -1;
     }
     if (request == GPIO_V2_GET_LINE_IOCTL) {
-        auto* lines = static_cast<gpio_v2_line_request*>(arg);
-        k.v2Requests.push_back(*lines);
-        lines->fd = __real_open("/dev/null", O_RDWR);
+        static_cast<gpio_v2_line_request*>(arg)->fd = __real_open("/dev/null", O_RDWR);
     } else if (request == GPIO_GET_LINEHANDLE_IOCTL) {
-        auto* lines = static_cast<gpiohandle_request*>(arg);
-        k.v1Requests.push_back(*lines);
-        lines->fd = __real_open("/dev/null", O_RDWR);
-    } else if (request == GPIO_V2_LINE_SET_VALUES_IOCTL) {
-        const auto* values = static_cast<gpio_v2_line_values*>(arg);
-        k.v2Sets.insert(k.v2Sets.end(), {values->bits, values->mask});
+        static_cast<gpiohandle_request*>(arg)->fd = __real_open("/dev/null", O_RDWR);
     } else if (request == GPIO_V2_LINE_GET_VALUES_IOCTL) {
         static_cast<gpio_v2_line_values*>(arg)->bits = 1;
-    } else if (request == GPIOHANDLE_SET_LINE_VALUES_IOCTL) {
-        const auto* data = static_cast<gpiohandle_data*>(arg);
-        k.v1Sets.insert(k.v1Sets.end(), data->values, data->values + 3);
-    } else if (request == GPIO_V2_LINE_SET_CONFIG_IOCTL) {
-        k.releasedAsInputs.push_back(static_cast<gpio_v2_line_config*>(arg)->flags);
-    } else if (request == GPIOHANDLE_SET_CONFIG_IOCTL) {
-        k.releasedAsInputs.push_back(static_cast<gpiohandle_config*>(arg)->flags);
-    } else if (request == SPI_IOC_WR_MODE32) {
-        k.mode = *static_cast<std::uint32_t*>(arg);
-    } else if (request == SPI_IOC_WR_MODE) {
-        k.mode = *static_cast<std::uint8_t*>(arg);
-    } else if (request == SPI_IOC_WR_BITS_PER_WORD) {
-        k.bits = *static_cast<std::uint8_t*>(arg);
-    } else if (request == SPI_IOC_WR_MAX_SPEED_HZ) {
-        k.speedWritten = *static_cast<std::uint32_t*>(arg);
     } else if (request == SPI_IOC_RD_MAX_SPEED_HZ) {
         *static_cast<std::uint32_t*>(arg) = k.speedReadBack;
-    } else if (_IOC_TYPE(request) == SPI_IOC_MAGIC && _IOC_NR(request) == 0) {
-        const auto* first = static_cast<spi_ioc_transfer*>(arg);
-        k.transfers.assign(first, first + _IOC_SIZE(request) / sizeof(spi_ioc_transfer));
     }
     return 0;
 }
@@ -130,8 +112,9 @@ TEST_F(IoctlLayer, GpioRequestsOutputsAndInputThroughV2AndReleasesThemAsInputs) 
     std::string why;
     auto lines = OpenPiLines(&why);
     ASSERT_NE(lines, nullptr) << why;
-    ASSERT_EQ(fake.v2Requests.size(), 2u);
-    const gpio_v2_line_request& out = fake.v2Requests[0];
+    const auto requests = fake.Sent<gpio_v2_line_request>(GPIO_V2_GET_LINE_IOCTL);
+    ASSERT_EQ(requests.size(), 2u);
+    const gpio_v2_line_request& out = requests[0];
     EXPECT_EQ(std::vector<unsigned>(out.offsets, out.offsets + out.num_lines),
               (std::vector<unsigned>{22, 24, 23}));
     EXPECT_EQ(out.config.flags, GPIO_V2_LINE_FLAG_OUTPUT);
@@ -139,18 +122,22 @@ TEST_F(IoctlLayer, GpioRequestsOutputsAndInputThroughV2AndReleasesThemAsInputs) 
     EXPECT_EQ(out.config.attrs[0].attr.values, 0b101u);
     EXPECT_EQ(out.config.attrs[0].mask, 0b111u);
     EXPECT_STREQ(out.consumer, "isp8252");
-    const gpio_v2_line_request& in = fake.v2Requests[1];
-    EXPECT_EQ(in.num_lines, 1u);
-    EXPECT_EQ(in.offsets[0], 18u);
-    EXPECT_EQ(in.config.flags, GPIO_V2_LINE_FLAG_INPUT);
+    EXPECT_EQ(requests[1].num_lines, 1u);
+    EXPECT_EQ(requests[1].offsets[0], 18u);
+    EXPECT_EQ(requests[1].config.flags, GPIO_V2_LINE_FLAG_INPUT);
     EXPECT_TRUE(lines->SetOutputs(0b010));
     bool miso = false;
     EXPECT_TRUE(lines->GetInput(&miso));
     EXPECT_TRUE(miso);
     lines.reset();
-    EXPECT_EQ(fake.v2Sets, (std::vector<std::uint64_t>{0b010, 0b111}));
-    EXPECT_EQ(fake.releasedAsInputs,
-              (std::vector<std::uint64_t>{GPIO_V2_LINE_FLAG_INPUT, GPIO_V2_LINE_FLAG_INPUT}));
+    const auto set = fake.Sent<gpio_v2_line_values>(GPIO_V2_LINE_SET_VALUES_IOCTL);
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(set[0].bits, 0b010u);
+    EXPECT_EQ(set[0].mask, 0b111u);
+    const auto released = fake.Sent<gpio_v2_line_config>(GPIO_V2_LINE_SET_CONFIG_IOCTL);
+    ASSERT_EQ(released.size(), 2u);
+    EXPECT_EQ(released[0].flags, GPIO_V2_LINE_FLAG_INPUT);
+    EXPECT_EQ(released[1].flags, GPIO_V2_LINE_FLAG_INPUT);
 }
 
 class GpioV1Fallback : public IoctlLayer, public ::testing::WithParamInterface<int> {};
@@ -161,16 +148,19 @@ TEST_P(GpioV1Fallback, UsesLineHandlesWhenTheKernelLacksV2) {
     fake.errnoFor[GPIO_V2_GET_LINE_IOCTL] = GetParam();
     auto lines = OpenPiLines(nullptr);
     ASSERT_NE(lines, nullptr);
-    ASSERT_EQ(fake.v1Requests.size(), 2u);
-    const gpiohandle_request& out = fake.v1Requests[0];
+    const auto requests = fake.Sent<gpiohandle_request>(GPIO_GET_LINEHANDLE_IOCTL);
+    ASSERT_EQ(requests.size(), 2u);
+    const gpiohandle_request& out = requests[0];
     EXPECT_EQ(std::vector<unsigned>(out.lineoffsets, out.lineoffsets + out.lines),
               (std::vector<unsigned>{22, 24, 23}));
     EXPECT_EQ(out.flags, GPIOHANDLE_REQUEST_OUTPUT);
     EXPECT_EQ(std::vector<int>(out.default_values, out.default_values + 3),
               (std::vector<int>{1, 0, 1}));
-    EXPECT_EQ(fake.v1Requests[1].flags, GPIOHANDLE_REQUEST_INPUT);
+    EXPECT_EQ(requests[1].flags, GPIOHANDLE_REQUEST_INPUT);
     EXPECT_TRUE(lines->SetOutputs(0b110));
-    EXPECT_EQ(fake.v1Sets, (std::vector<std::uint8_t>{0, 1, 1}));
+    const auto set = fake.Sent<gpiohandle_data>(GPIOHANDLE_SET_LINE_VALUES_IOCTL);
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(std::vector<int>(set[0].values, set[0].values + 3), (std::vector<int>{0, 1, 1}));
 }
 
 struct OpenFailure {
@@ -224,25 +214,27 @@ TEST_F(IoctlLayer, SpiSetsMode0WithoutCsReadsTheSpeedBackAndSendsOneMessage) {
     fake.errnoFor[SPI_IOC_WR_MODE32] = EINVAL;  // an older controller: the 8-bit mode ioctl
     auto spi = OpenSpiDevice("/dev/spidev0.0", nullptr);
     ASSERT_NE(spi, nullptr);
-    EXPECT_EQ(fake.mode, SPI_MODE_0 | SPI_NO_CS);
-    EXPECT_EQ(fake.bits, 8);
+    EXPECT_EQ(fake.Sent<std::uint8_t>(SPI_IOC_WR_MODE), std::vector<std::uint8_t>{SPI_NO_CS});
+    EXPECT_EQ(fake.Sent<std::uint8_t>(SPI_IOC_WR_BITS_PER_WORD), std::vector<std::uint8_t>{8});
     fake.speedReadBack = 244'140;
     EXPECT_EQ(spi->SetMaxSpeedHz(250'000), 244'140u);
-    EXPECT_EQ(fake.speedWritten, 250'000u);
+    EXPECT_EQ(fake.Sent<std::uint32_t>(SPI_IOC_WR_MAX_SPEED_HZ),
+              std::vector<std::uint32_t>{250'000});
     const std::uint8_t tx1[] = {0xAC, 0x53, 0x00};
     const std::uint8_t tx2[] = {0x20, 0x00, 0x30, 0x00};
     std::uint8_t rx2[4] = {};
     const SpiDevice::Segment segments[] = {{tx1, {}, 250'000, 0}, {tx2, rx2, 125'000, 3'000}};
     ASSERT_TRUE(spi->Transfer(segments));
-    ASSERT_EQ(fake.transfers.size(), 2u);
-    EXPECT_EQ(fake.transfers[0].tx_buf, reinterpret_cast<std::uintptr_t>(tx1));
-    EXPECT_EQ(fake.transfers[0].rx_buf, 0u);
-    EXPECT_EQ(fake.transfers[0].len, 3u);
-    EXPECT_EQ(fake.transfers[1].rx_buf, reinterpret_cast<std::uintptr_t>(rx2));
-    EXPECT_EQ(fake.transfers[1].len, 4u);
-    EXPECT_EQ(fake.transfers[1].speed_hz, 125'000u);
-    EXPECT_EQ(fake.transfers[1].delay_usecs, 3'000);
-    EXPECT_EQ(fake.transfers[1].bits_per_word, 8);
+    const auto transfers = fake.Sent<spi_ioc_transfer>(SPI_IOC_MESSAGE(2));
+    ASSERT_EQ(transfers.size(), 2u);
+    EXPECT_EQ(transfers[0].tx_buf, reinterpret_cast<std::uintptr_t>(tx1));
+    EXPECT_EQ(transfers[0].rx_buf, 0u);
+    EXPECT_EQ(transfers[0].len, 3u);
+    EXPECT_EQ(transfers[1].rx_buf, reinterpret_cast<std::uintptr_t>(rx2));
+    EXPECT_EQ(transfers[1].len, 4u);
+    EXPECT_EQ(transfers[1].speed_hz, 125'000u);
+    EXPECT_EQ(transfers[1].delay_usecs, 3'000);
+    EXPECT_EQ(transfers[1].bits_per_word, 8);
 }
 
 }  // namespace

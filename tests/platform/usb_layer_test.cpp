@@ -33,7 +33,19 @@ struct FakeUsb {
 };
 FakeUsb usb;
 
+std::string Hex(unsigned char byte) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", byte);
+    return text;
+}
+
 }  // namespace
+
+// Calls on an interface log their name and the interface's number.
+#define WRAP_INTERFACE_CALL(call, label)                             \
+    int __wrap_libusb_##call(libusb_device_handle*, int interface) { \
+        return usb.Call(label + std::to_string(interface));          \
+    }
 
 extern "C" {
 int __wrap_libusb_init(libusb_context** context) {
@@ -43,13 +55,15 @@ int __wrap_libusb_init(libusb_context** context) {
 void __wrap_libusb_exit(libusb_context*) {
     usb.Call("exit");
 }
-ssize_t __wrap_libusb_get_device_list(libusb_context*, libusb_device*** list) {
-    *list = const_cast<libusb_device**>(kDevices);
-    usb.Call("list");
-    return 2;
-}
 void __wrap_libusb_free_device_list(libusb_device**, int) {
     usb.Call("free");
+}
+void __wrap_libusb_close(libusb_device_handle*) {
+    usb.Call("close");
+}
+ssize_t __wrap_libusb_get_device_list(libusb_context*, libusb_device*** list) {
+    *list = const_cast<libusb_device**>(kDevices);
+    return usb.Call("list") == 0 ? 2 : LIBUSB_ERROR_NO_MEM;
 }
 int __wrap_libusb_get_device_descriptor(libusb_device* device, libusb_device_descriptor* out) {
     const bool isCh341a = device == kDevices[1] && usb.ch341aPresent;
@@ -62,40 +76,24 @@ int __wrap_libusb_open(libusb_device*, libusb_device_handle** handle) {
     *handle = result == 0 ? kHandle : nullptr;
     return result;
 }
-void __wrap_libusb_close(libusb_device_handle*) {
-    usb.Call("close");
-}
 int __wrap_libusb_kernel_driver_active(libusb_device_handle*, int interface) {
-    usb.Call("active" + std::to_string(interface));
-    return 1;
+    return usb.Call("active" + std::to_string(interface)) == 0 ? 1 : 0;
 }
-int __wrap_libusb_detach_kernel_driver(libusb_device_handle*, int interface) {
-    return usb.Call("detach" + std::to_string(interface));
-}
-int __wrap_libusb_attach_kernel_driver(libusb_device_handle*, int interface) {
-    return usb.Call("attach" + std::to_string(interface));
-}
-int __wrap_libusb_claim_interface(libusb_device_handle*, int interface) {
-    return usb.Call("claim" + std::to_string(interface));
-}
-int __wrap_libusb_release_interface(libusb_device_handle*, int interface) {
-    return usb.Call("release" + std::to_string(interface));
-}
+WRAP_INTERFACE_CALL(detach_kernel_driver, "detach")
+WRAP_INTERFACE_CALL(attach_kernel_driver, "attach")
+WRAP_INTERFACE_CALL(claim_interface, "claim")
+WRAP_INTERFACE_CALL(release_interface, "release")
 // Logs the endpoint, the bytes sent (OUT) and the time limit; an IN transfer answers 7F.
 int __wrap_libusb_bulk_transfer(libusb_device_handle*, unsigned char endpoint, unsigned char* data,
                                 int length, int* transferred, unsigned int timeout) {
-    char head[16];
-    std::snprintf(head, sizeof head, "bulk%02X:", endpoint);
-    std::string text = head;
-    for (int i = 0; (endpoint & 0x80) == 0 && i < length; ++i) {
-        std::snprintf(head, sizeof head, "%02X", data[i]);
-        text += head;
+    const bool in = (endpoint & 0x80) != 0;
+    std::string text = "bulk" + Hex(endpoint) + ":";
+    for (int i = 0; !in && i < length; ++i) {
+        text += Hex(data[i]);
     }
     const int result = usb.Call(text + "/" + std::to_string(timeout));
-    if ((endpoint & 0x80) != 0 && length > 0) {
-        data[0] = 0x7F;
-    }
-    *transferred = result == 0 ? ((endpoint & 0x80) != 0 ? 1 : length) : 0;
+    data[0] = in ? 0x7F : data[0];
+    *transferred = result != 0 ? 0 : in ? 1 : length;
     return result;
 }
 }
