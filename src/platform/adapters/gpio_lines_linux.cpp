@@ -181,6 +181,13 @@ std::unique_ptr<GpioLines> OpenGpioLines(const std::string& chipPath,
                                          std::uint32_t initialLevels, unsigned inputOffset,
                                          std::string* why) {
     std::string error;
+    // One bit a line in `levels`.
+    if (outputOffsets.empty() || outputOffsets.size() > 32) {
+        if (why != nullptr) {
+            *why = "between 1 and 32 GPIO output lines can be requested";
+        }
+        return nullptr;
+    }
     const int chipFd = open(chipPath.c_str(), O_RDWR | O_CLOEXEC);
     if (chipFd < 0) {
         error = OpenError(chipPath, errno);

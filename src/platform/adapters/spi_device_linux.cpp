@@ -35,6 +35,9 @@ public:
     }
 
     bool Transfer(std::span<const Segment> segments) override {
+        if (segments.empty()) {
+            return true;
+        }
         std::vector<spi_ioc_transfer> transfers(segments.size());
         for (std::size_t i = 0; i < segments.size(); ++i) {
             const Segment& segment = segments[i];
