@@ -108,14 +108,18 @@ TEST_P(Ch341aStream, DrivesTheChipsPinsAtTheStreamsTimes) {
     EXPECT_EQ(bench.model.ProtocolErrors().size(), GetParam().protocolErrors);
 }
 
-TEST(Ch341aModel, TimesOutWithNothingToAnswerAndFailsWhenUnpluggedOrAbsent) {
-    Ch341aBench bench({{}, {}, 2, false});
+TEST(Ch341aModel, TimesOutWithNothingToAnswerReadsMisoOnD7AndFailsWhenUnpluggedOrAbsent) {
+    Ch341aBench bench({{}, {}, 3, false});
     std::uint8_t answer[1];
     EXPECT_EQ(bench.model.BulkRead(answer, 5), -1);
     EXPECT_EQ(bench.model.LastError(), "CH341A did not answer within 5 ms");
     EXPECT_EQ(bench.model.ModelledNs(), 5'000'000u);
-    EXPECT_TRUE(bench.model.BulkWrite(std::vector<std::uint8_t>{0xAB, 0x00, 0x20}, 100));
-    EXPECT_EQ(bench.model.BulkRead(answer, 100), -1);
+    bench.chip->SetMisoFault(sim::MisoFault::kStuckLow);
+    const std::vector<std::uint8_t> read{0xAB, 0x00, 0x20};
+    EXPECT_TRUE(bench.model.BulkWrite(read, 100));
+    EXPECT_EQ(bench.model.BulkRead(answer, 100), 1);
+    EXPECT_EQ(answer[0], 0x7F) << "D0-D6 pulled up, MISO low";
+    EXPECT_FALSE(bench.model.BulkWrite(read, 100));
     EXPECT_EQ(bench.model.LastError(), "CH341A unplugged (no device)");
     std::string why;
     EXPECT_EQ(sim::Ch341aModel::Open(bench.pins, bench.clock, {{}, {}, 0, true}, &why), nullptr);
