@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev                          # the command line's option parser (header only)
   libftdi1-dev                          # FTDI USB adapters (FT232R bit-bang, MPSSE)
+  libusb-1.0-0-dev                      # the CH341A adapter
   clang-format
   srecord                               # srec_cat: independent oracle for the converter tests
   sdcc                                  # builds the example 8051 firmware

@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"NoParallelPort", {"erase"}, 3, "COULD NOT OPEN PARALLEL PORT: "},
         OptionCase{"BadPortText", {"--port=lpt", "erase"}, 2, "isp8252-cli: --port: bad port \"lpt\""},
         OptionCase{"PortWithSim", {"--port=0x278", kSim, "erase"}, 2,
-                   "isp8252-cli: --port names a real parallel port; --sim has none (it takes an adapter)\n"},
+                   "isp8252-cli: --port names a real parallel port; --sim has none \\(it takes an adapter\\)\n"},
         OptionCase{"OscFasterThanTheSimulatedCrystal", {kSim, "--sim-osc=6M", "--osc=12M", "erase"}, 4,
                    "simulated chip: "}),
     CaseName{});
