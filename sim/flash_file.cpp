@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_names.h"
+#include "platform/replace_file.h"
 
 namespace sim {
 
@@ -63,37 +64,18 @@ bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why) {
 }
 
 bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* why) {
-    const std::string temporary = path + ".tmp";
     const bool codeOnly =
         chip.LockBits() == 0 && std::all_of(chip.Eeprom().begin(), chip.Eeprom().end(),
                                             [](std::uint8_t b) { return b == 0xFF; });
-    {
-        std::ofstream file(PathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
-        if (!file.is_open()) {
-            Explain(why, "cannot write " + temporary);
-            return false;
-        }
-        for (const std::uint8_t byte : chip.Flash()) {
-            file.put(static_cast<char>(byte));
-        }
-        if (!codeOnly) {
-            for (const std::uint8_t byte : chip.Eeprom()) {
-                file.put(static_cast<char>(byte));
-            }
-            file << kStateFileMagic;
-            file.put(static_cast<char>(kStateFileVersion));
-            file.put(static_cast<char>(chip.LockBits()));
-        }
-        file.close();
-        if (file.fail()) {
-            RemoveFile(temporary);
-            Explain(why, "cannot write " + temporary);
-            return false;
-        }
+    std::vector<unsigned char> bytes(chip.Flash().begin(), chip.Flash().end());
+    if (!codeOnly) {
+        bytes.insert(bytes.end(), chip.Eeprom().begin(), chip.Eeprom().end());
+        bytes.insert(bytes.end(), kStateFileMagic, kStateFileMagic + sizeof kStateFileMagic - 1);
+        bytes.push_back(kStateFileVersion);
+        bytes.push_back(chip.LockBits());
     }
-    if (!RenameReplacing(temporary, path)) {
-        RemoveFile(temporary);
-        Explain(why, "cannot replace " + path);
+    if (const auto failure = ReplaceFileContents(path, bytes)) {
+        Explain(why, path + ": " + *failure);
         return false;
     }
     return true;

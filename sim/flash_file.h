@@ -21,8 +21,8 @@ inline constexpr std::size_t kStateFileBytes =
 // the reason in `why`, when the file can't be read or is refused; the chip is then unchanged.
 bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why = nullptr);
 
-// Writes the chip through a temporary file renamed over `path`, so a failed save leaves an
-// existing image untouched.
+// Writes the chip through the project's safe replacement (platform/replace_file.h), so a failed
+// save leaves an existing image untouched and a symbolic link stays a link.
 bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* why = nullptr);
 
 }  // namespace sim

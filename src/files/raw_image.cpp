@@ -75,5 +75,5 @@ bool SaveRawDeviceImage(const std::string& path, const FileWriteSteps& steps) {
     for (std::size_t i = 0; i < count; ++i) {
         bytes[i] = static_cast<unsigned char>(imageStore.DeviceImage[i] & 0xFF);
     }
-    return WriteFileReplacing(path, std::span<const unsigned char>(bytes, count), steps);
+    return !ReplaceFileContents(path, std::span<const unsigned char>(bytes, count), steps);
 }
