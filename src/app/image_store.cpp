@@ -4,8 +4,8 @@ ImageStore imageStore;
 
 void AllocateImages() {
     // Zero-filled so that never-written entries read as a defined value.
-    imageStore.FileImage = new std::int32_t[kImageSize]();
-    imageStore.DeviceImage = new std::int32_t[kImageSize]();
+    imageStore.FileImage = new std::int32_t[kCodeMemoryBytes]();
+    imageStore.DeviceImage = new std::int32_t[kCodeMemoryBytes]();
 }
 
 void ReleaseImages() {

@@ -1,10 +1,14 @@
 #include "cli/cli_session.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/device_display.h"
 #include "app/image_store.h"
@@ -31,6 +35,11 @@ namespace {
 
 constexpr auto kCalibrationWindow = std::chrono::milliseconds(200);
 
+std::function<void(sim::At89s8252&)>& ChipPreparation() {
+    static std::function<void(sim::At89s8252&)> prepare;
+    return prepare;
+}
+
 int Fail(std::FILE* err, const char* message, const std::string& detail) {
     std::fprintf(err, "%s: %s\n", message, detail.c_str());
     return kExitFileOrPort;
@@ -42,21 +51,38 @@ struct SimulatedChip {
         : chip(std::make_shared<sim::At89s8252>(sim::ChipTiming{.oscillatorHz = oscillatorHz})) {}
     std::shared_ptr<sim::At89s8252> chip;
     std::optional<sim::VcdTrace> trace;
+
+    // What the file held when the run began: a run that changes nothing leaves it untouched.
+    void RememberLoaded() {
+        loaded = true;
+        flash = chip->Flash();
+        eeprom = chip->Eeprom();
+        lockBits = chip->LockBits();
+    }
+    bool NeedsSaving() const {
+        return !loaded || flash != chip->Flash() || eeprom != chip->Eeprom() ||
+               lockBits != chip->LockBits();
+    }
+    bool loaded = false;
+    sim::CodeFlash flash{};
+    sim::DataEeprom eeprom{};
+    std::uint8_t lockBits = 0;
 };
 
-int FinishProgramOrVerify(const TerminalView& view, std::FILE* out, std::FILE* err) {
+int FinishProgramOrVerify(const TerminalView& view, std::FILE* out, std::FILE* err, Memory memory) {
     std::fprintf(out, "%s\n", view.Outcome().c_str());
     if (imageStore.IsCancelRequested()) {
         return kExitCancelled;
     }
     // A locked chip ignores code writes, and there is no instruction to ask it whether it is.
-    if (view.Outcome() == "WRITE FAILED!") {
+    // The lock bits leave the EEPROM alone.
+    if (view.Outcome() == "WRITE FAILED!" && memory == Memory::kCode) {
         std::fprintf(err,
                      "the chip may be locked: only `erase` clears the lock bits (and the "
                      "whole chip)\n");
     }
     const bool good = view.Outcome() == "WRITE SUCCESSFUL!" || view.Outcome() == "SAME";
-    return good ? kExitSuccess : kExitDifferent;
+    return good ? kExitSuccess : kExitFailed;
 }
 
 // What each protection mode does, as `lock` reports it.
@@ -72,7 +98,16 @@ const char* LockModeEffect(int mode) {
     }
 }
 
+// What a Ctrl-C before anything was sent leaves: nothing done.
+int Cancelled(std::FILE* out) {
+    std::fprintf(out, "CANCELLED!\n");
+    return kExitCancelled;
+}
+
 int Lock(int mode, std::FILE* out) {
+    if (imageStore.IsCancelRequested()) {
+        return Cancelled(out);
+    }
     StartDeviceSession();
     WriteLockBits(mode);
     SetProgrammingMode(0);
@@ -97,13 +132,13 @@ int ProgramChangedBytes(TerminalView& view, std::FILE* out, std::FILE* err, Memo
                      static_cast<unsigned>(tally.failedAddress),
                      static_cast<long long>(kWritePollLimitMicroseconds / 1000));
     }
-    const int status = FinishProgramOrVerify(view, out, err);
+    const int status = FinishProgramOrVerify(view, out, err, memory);
     if (status == kExitCancelled || tally.failedAddress >= 0) {
         return status;
     }
     const double seconds = static_cast<double>(MonotonicNanoseconds() - startNs) / 1e9;
     std::fprintf(err, "%d bytes: %d written, %d already equal, %s, %.1f s\n",
-                 imageStore.fileByteCount, tally.written, tally.alreadyEqual,
+                 tally.written + tally.alreadyEqual, tally.written, tally.alreadyEqual,
                  tally.verified ? "verified" : "verify failed", seconds);
     return status;
 }
@@ -112,10 +147,16 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
     TerminalView view(err, interactive);
     switch (options.command) {
         case CliCommand::kErase:
+            if (imageStore.IsCancelRequested()) {
+                return Cancelled(out);
+            }
             if (!EraseChip()) {
-                std::fprintf(err, "the chip did not answer erased within %lld ms\n",
+                std::fprintf(err,
+                             "ERASE FAILED: the chip did not answer \"erasing\" (00) and then "
+                             "\"erased\" (FF) within %lld ms: no chip in the socket, no clock "
+                             "on the chip, or a cable wired wrong\n",
                              static_cast<long long>(kChipEraseLimitMicroseconds / 1000));
-                return kExitDifferent;
+                return kExitFailed;
             }
             return kExitSuccess;
         case CliCommand::kProgram:
@@ -126,7 +167,7 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
             options.command == CliCommand::kProgram ? ProgramThreadProc(view, options.memory)
                                                     : VerifyThreadProc(view, options.memory);
             view.SetCloseLabel();
-            return FinishProgramOrVerify(view, out, err);
+            return FinishProgramOrVerify(view, out, err, options.memory);
         }
         case CliCommand::kLock:
             return Lock(options.lockMode, out);
@@ -142,11 +183,19 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
                 return kExitCancelled;
             }
             if (options.command == CliCommand::kRead) {
+                char count[15];
+                FormatByteCount(count, imageStore.deviceByteCount);
+                // "-": the bytes themselves go to standard output, the count to stderr.
+                if (options.file == "-") {
+                    for (int i = 0; i < imageStore.deviceByteCount; ++i) {
+                        std::fputc(imageStore.DeviceImage[i] & 0xFF, out);
+                    }
+                    std::fprintf(err, "%s\n", count);
+                    return kExitSuccess;
+                }
                 if (!SaveRawDeviceImage(options.file)) {
                     return Fail(err, "COULD NOT WRITE FILE", options.file);
                 }
-                char count[15];
-                FormatByteCount(count, imageStore.deviceByteCount);
                 std::fprintf(out, "%s\n", count);
                 return kExitSuccess;
             }
@@ -175,9 +224,14 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
         simulated.emplace(options.simulatedOscillatorHz);
         std::string why;
         std::error_code error;
-        if (std::filesystem::exists(PathFromUtf8(*options.simulatedChip), error) &&
-            !sim::LoadFlashFile(*simulated->chip, *options.simulatedChip, &why)) {
-            return Fail(err, "COULD NOT READ FILE", why);
+        if (std::filesystem::exists(PathFromUtf8(*options.simulatedChip), error)) {
+            if (!sim::LoadFlashFile(*simulated->chip, *options.simulatedChip, &why)) {
+                return Fail(err, "COULD NOT READ FILE", why);
+            }
+            simulated->RememberLoaded();
+        }
+        if (ChipPreparation()) {
+            ChipPreparation()(*simulated->chip);
         }
         if (options.trace) {
             simulated->trace.emplace();
@@ -200,6 +254,10 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
     std::string why;
     int status = EnsurePortOpen(&why) ? RunOnDevice(options, out, err, interactive)
                                       : Fail(err, "COULD NOT OPEN PARALLEL PORT", why);
+    // The run stopped at the failure; whatever it printed is not a result.
+    if (const std::string failure = PortFailure(); !failure.empty()) {
+        status = Fail(err, "COULD NOT OPEN PARALLEL PORT", failure);
+    }
     ClosePort();
     SetPortOpener([](std::string* reason) { return OpenParallelPort(reason); });
     linkTiming = kWindowLinkTiming;
@@ -207,7 +265,8 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
 
     if (simulated) {
         // The chip keeps what the run did to it, a cancelled run included.
-        if (!sim::SaveFlashFile(*simulated->chip, *options.simulatedChip, &why)) {
+        if (simulated->NeedsSaving() &&
+            !sim::SaveFlashFile(*simulated->chip, *options.simulatedChip, &why)) {
             status = Fail(err, "COULD NOT WRITE FILE", why);
         }
         if (simulated->trace && !simulated->trace->WriteVcdFile(*options.trace, &why)) {
@@ -228,10 +287,23 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
 
 }  // namespace
 
+void SetSimulatedChipPreparation(std::function<void(sim::At89s8252&)> prepare) {
+    ChipPreparation() = std::move(prepare);
+}
+
 int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err, bool interactive) {
     AllocateImages();
+    // A Ctrl-C that came before this point still cancels.
+    const bool cancelled = imageStore.IsCancelRequested();
     ResetImageStoreState();
-    const int status = RunWithImages(options, out, err, interactive);
+    imageStore.SetCancelRequested(cancelled);
+    int status = RunWithImages(options, out, err, interactive);
     ReleaseImages();
+    // Results on a full disk or a closed pipe are results lost.
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+        status = Fail(err, "COULD NOT WRITE FILE",
+                      std::string("standard output: ") + std::strerror(errno != 0 ? errno : EIO));
+    }
     return status;
 }

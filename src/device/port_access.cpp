@@ -32,6 +32,10 @@ PortIo* CurrentPort() {
     return OpenPort().get();
 }
 
+std::string PortFailure() {
+    return OpenPort() ? OpenPort()->Failure() : std::string();
+}
+
 void ClosePort() {
     OpenPort().reset();
 }

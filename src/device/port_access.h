@@ -18,5 +18,9 @@ bool EnsurePortOpen(std::string* why = nullptr);
 
 PortIo* CurrentPort();
 
+// Why the open port failed during an action (PortIo::Failure), empty when it has not or no port
+// is open.
+std::string PortFailure();
+
 // Releases the port (at quit, and between tests).
 void ClosePort();

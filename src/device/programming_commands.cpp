@@ -28,20 +28,20 @@ std::int32_t InstructionHigh(Memory memory, std::int32_t address, bool write) {
 
 void WriteMemoryByte(Memory memory, std::int32_t address, std::int32_t value) {
     SendByte(InstructionHigh(memory, address, true));
-    SendByte(CodeInstructionLow(address));
+    SendByte(InstructionAddressLow(address));
     SendByte(value & 0xFF);
     // The window's pause outlasts the self-timed write cycle; data-sheet timing polls instead.
-    if (linkTiming.codeBytePauseMicroseconds > 0) {
-        cycleTimer->DelayMicroseconds(linkTiming.codeBytePauseMicroseconds);
+    if (linkTiming.bytePauseMicroseconds > 0) {
+        cycleTimer->DelayMicroseconds(linkTiming.bytePauseMicroseconds);
     }
 }
 
 std::int32_t ReadMemoryByte(Memory memory, std::int32_t address) {
     SendByte(InstructionHigh(memory, address, false));
-    SendByte(CodeInstructionLow(address));
+    SendByte(InstructionAddressLow(address));
     const std::int32_t value = ReceiveByte();
-    if (linkTiming.codeBytePauseMicroseconds > 0) {
-        cycleTimer->DelayMicroseconds(linkTiming.codeBytePauseMicroseconds);
+    if (linkTiming.bytePauseMicroseconds > 0) {
+        cycleTimer->DelayMicroseconds(linkTiming.bytePauseMicroseconds);
     }
     return value;
 }
@@ -50,7 +50,7 @@ void WriteLockBits(int mode) {
     SendByte(0xAC);
     SendByte(LockBitsByte(mode) & 0xFF);
     SendByte(0x00);
-    cycleTimer->DelayMicroseconds(kCodeBytePauseMicroseconds);
+    cycleTimer->DelayMicroseconds(kBytePauseMicroseconds);
 }
 
 namespace {
@@ -76,6 +76,7 @@ bool PollUntil(Memory memory, std::int32_t address, std::int32_t wanted,
 }
 
 constexpr std::int32_t kErasedByte = 0xFF;
+constexpr std::int32_t kErasingAnswer = 0x00;
 
 }  // namespace
 
@@ -83,11 +84,17 @@ bool WriteMemoryByteAndWait(Memory memory, std::int32_t address, std::int32_t va
     WriteMemoryByte(memory, address, value);
     // While the cycle runs a read answers the complement of the byte's top bit: the byte reads
     // true only once it is written.
-    return !linkTiming.pollsWrites ||
+    return !linkTiming.pollsChip ||
            PollUntil(memory, address, value & 0xFF, kWritePollLimitMicroseconds);
 }
 
 bool WaitForChipErase() {
-    return !linkTiming.pollsWrites ||
-           PollUntil(Memory::kCode, 0, kErasedByte, kChipEraseLimitMicroseconds);
+    if (!linkTiming.pollsChip) {
+        return true;
+    }
+    // The erase takes about 16 ms, so a chip that took it is still erasing at the first read.
+    if (ReadMemoryByte(Memory::kCode, 0) != kErasingAnswer) {
+        return false;
+    }
+    return PollUntil(Memory::kCode, 0, kErasedByte, kChipEraseLimitMicroseconds);
 }

@@ -22,7 +22,8 @@ constexpr std::int32_t MemoryBytes(Memory memory) {
 constexpr std::int32_t CodeInstructionHigh(std::int32_t address, std::int32_t op) {
     return (((address >> 8) & 0x1F) << 3) | op;
 }
-constexpr std::int32_t CodeInstructionLow(std::int32_t address) {
+// Second byte of every read and write instruction, code and EEPROM alike: address bits 7..0.
+constexpr std::int32_t InstructionAddressLow(std::int32_t address) {
     return address & 0xFF;
 }
 // First byte of a data-memory instruction: 00, address bits 10..8 in bits 5..3, the operation.
@@ -64,7 +65,9 @@ inline bool WriteCodeByteAndWait(std::int32_t address, std::int32_t value) {
 // lock bits cannot be read back serially, so there is nothing to poll.
 void WriteLockBits(int mode);
 
-// After ChipErase: with data-sheet timing, reads a byte until the chip answers erased (reads
-// return 0x00 while it erases); false when it has not within kChipEraseLimitMicroseconds. With
-// the window's timing returns true at once, as the window's erase always has.
+// After ChipErase: with data-sheet timing, the chip must first answer 0x00 ("erasing"), then it
+// is read until it answers erased (0xFF); false when the first answer is not 0x00 (no chip, no
+// clock, a broken line, a missed enable: all read 0xFF at once) or 0xFF has not come within
+// kChipEraseLimitMicroseconds. With the window's timing returns true at once, as the window's
+// erase always has.
 bool WaitForChipErase();

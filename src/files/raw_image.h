@@ -11,7 +11,7 @@ bool LoadRawFileImage(const char* path);
 
 // The same for a file the user chose: when the whole file is valid Intel HEX or S-record text
 // (what assemblers and compilers write, whatever its name), the image it describes is loaded
-// instead of its text.
+// instead of its text; a file that reads as such text but does not parse is refused (false).
 bool LoadFileImage(const char* path);
 
 // Writes the low eight bits of DeviceImage[0 .. deviceByteCount - 1] to path, replacing it only

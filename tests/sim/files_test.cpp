@@ -28,8 +28,7 @@ TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughTheLink) {
     chip.Flash()[8191] = 0x42;
     const std::string missing = (dir.path() / "none" / "CHIP.bin").string();
     EXPECT_FALSE(sim::SaveFlashFile(chip, missing, &why));
-    EXPECT_EQ(why,
-              missing + ": cannot create a temporary file beside it: No such file or directory");
+    EXPECT_TRUE(why.starts_with(missing + ": cannot create a temporary file beside it: ")) << why;
 #if !defined(_WIN32)
     const std::string link = (dir.path() / "link.bin").string();
     std::filesystem::create_symlink("CHIP.bin", link);
