@@ -284,20 +284,6 @@ TEST_F(ActionTest, EraseAsksFirst) {
     EXPECT_EQ(imageStore.fileByteCount, 16);
 }
 
-// With data-sheet timing an erase counts only once the chip has answered "erasing" (00) and then
-// "erased" (FF): an empty socket reads FF at once, a MISO line stuck low 00 for ever.
-TEST_F(ActionTest, AnEraseIsSeenOrFails) {
-    linkTiming = DataSheetLinkTiming(12'000'000);
-    using Fault = std::pair<sim::MisoFault, bool>;
-    for (const auto& [fault, erased] :
-         {Fault{sim::MisoFault::kNone, true}, Fault{sim::MisoFault::kStuckHigh, false},
-          Fault{sim::MisoFault::kStuckLow, false}}) {
-        chip->SetMisoFault(fault);
-        EXPECT_EQ(EraseChip(), erased);
-        cycleTimer->DelayMicroseconds(20'000);
-    }
-}
-
 // A port that fails during an action (its device gone, claimed by another program) stops the
 // worker as a cancel does; the window says so once the action has ended, shows nothing the dead
 // port read, and lets the port go so that the next action opens it afresh.
