@@ -31,10 +31,21 @@ std::uint16_t DataAddress(std::uint8_t first, std::uint8_t second) {
     return static_cast<std::uint16_t>((((first >> 3) & 0x07) << 8) | second);
 }
 
+// Data-memory instructions carry 00 in bits 7..6; any other bits there make no instruction.
+constexpr std::uint8_t kDataHighBits = 0xC0;
+bool HasStrayHighBits(std::uint8_t first) {
+    const auto op = static_cast<std::uint8_t>(first & kOperationMask);
+    return (op == kReadDataOperation || op == kWriteDataOperation) && (first & kDataHighBits) != 0;
+}
+
 bool IsRead(std::uint8_t first) {
     const auto op = static_cast<std::uint8_t>(first & kOperationMask);
-    return first != kEraseFirst && (op == kReadCodeOperation || op == kReadDataOperation);
+    return first != kEraseFirst && !HasStrayHighBits(first) &&
+           (op == kReadCodeOperation || op == kReadDataOperation);
 }
+
+// DATA polling defines bit 7 only: it reads as the complement of the byte being written.
+constexpr std::uint8_t kPolledBit = 0x80;
 
 // Lock bits programmed by byte 2 of Write Lock Bits: LB1..LB3 in bits 7..5, programmed when 0.
 std::uint8_t LockBitsSent(std::uint8_t second) {
@@ -93,9 +104,18 @@ void At89s8252::SetRst(bool level, std::uint64_t timeNs) {
         return;
     }
     rst_ = level;
-    // Either edge of RST restarts the serial interface; a self-timed cycle already running
-    // finishes on its own.
+    // Either edge of RST restarts the serial interface; a self-timed byte write or erase already
+    // running finishes on its own, but a lock-bit cycle cut short leaves the bits unprogrammed.
     ResetInterface();
+    if (!level && busyWith_ == BusyWith::kLockBits && Busy(timeNs)) {
+        lockBits_ = lockBitsBeforeWrite_;
+        char text[96];
+        std::snprintf(text, sizeof text,
+                      "RST fell during Write Lock Bits (busy until %llu ns): lock bits unchanged",
+                      static_cast<unsigned long long>(busyUntilNs_));
+        Record(timeNs, ViolationKind::kResetDuringWrite, text);
+        busyUntilNs_ = timeNs;
+    }
     if (level) {
         rstRiseNs_ = timeNs;
         riseSeen_ = false;
@@ -180,9 +200,10 @@ void At89s8252::OnByteComplete(std::uint64_t timeNs) {
         // While the chip erases every read answers 0x00; while a byte is being written every
         // read answers with that byte's complement (data polling). Both are how a programmer
         // learns that the cycle has ended, so neither is a violation.
-        if (Busy(timeNs)) {
-            outputByte_ = busyWith_ == BusyWith::kErase ? kErasingAnswer
-                                                        : static_cast<std::uint8_t>(~writeValue_);
+        if (Busy(timeNs) && busyWith_ != BusyWith::kLockBits) {
+            outputByte_ = busyWith_ == BusyWith::kErase
+                              ? kErasingAnswer
+                              : static_cast<std::uint8_t>(writeValue_ ^ kPolledBit);
         } else if (code && (lockBits_ & kLockBit2) != 0) {
             outputByte_ = kLockedReadAnswer;
         } else {
@@ -214,6 +235,16 @@ void At89s8252::Execute(std::uint64_t timeNs) {
     const std::uint8_t first = frame_[0];
     const std::uint8_t second = frame_[1];
     if (first == kEnableFirst && second == kEnableSecond) {
+        // The chip needs its oscillator and RST steady for 10 ms before it listens.
+        if (timeNs - rstRiseNs_ < kEnableAfterRstNanoseconds) {
+            char text[96];
+            std::snprintf(text, sizeof text,
+                          "Programming Enable ignored: %llu ns after RST rose, need 10 ms",
+                          static_cast<unsigned long long>(timeNs - rstRiseNs_));
+            Record(timeNs, ViolationKind::kEnableTooEarly, text);
+            ++counts_.ignored;
+            return;
+        }
         enabled_ = true;
         ++counts_.obeyed;
         return;
@@ -232,12 +263,24 @@ void At89s8252::Execute(std::uint64_t timeNs) {
             }
         } else if (low == kLockSecondBits) {
             if (!RefusedWhileBusy(timeNs, ViolationKind::kWriteWhileBusy, "Write Lock Bits")) {
+                lockBitsBeforeWrite_ = lockBits_;
                 lockBits_ |= LockBitsSent(second);
+                busyWith_ = BusyWith::kLockBits;
+                busyUntilNs_ = timeNs + kWriteLockBitsCycleNanoseconds;
                 ++counts_.obeyed;
             }
         } else {
             ++counts_.ignored;
         }
+        return;
+    }
+    if (HasStrayHighBits(first)) {
+        char text[96];
+        std::snprintf(text, sizeof text,
+                      "unknown instruction 0x%02X: a data-memory instruction has bits 7..6 clear",
+                      static_cast<unsigned>(first));
+        Record(timeNs, ViolationKind::kUnknownInstruction, text);
+        ++counts_.ignored;
         return;
     }
     char what[40];

@@ -34,8 +34,14 @@ inline constexpr std::uint8_t kLockedReadAnswer = 0xFF;
 // - The lock bits protect the code flash only: the data EEPROM stays readable and writable in
 //   every mode (firmware keeps its own settings there, and a line may write a serial number
 //   after locking). A blocked code write is ignored; it starts no write cycle.
-// - Write Lock Bits takes effect at once and starts no self-timed cycle; sent while a write or
-//   erase runs it is ignored, like a byte write.
+// - Write Lock Bits starts a self-timed cycle of kWriteLockBitsCycleNanoseconds; sent while a
+//   write or erase runs it is ignored, like a byte write. RST falling before the cycle ends
+//   leaves the lock bits as they were, and is recorded.
+// - While a byte write runs, a read answers the byte being written with bit 7 complemented and
+//   bits 6..0 already new: DATA polling defines bit 7 only, and this is the worst case for a
+//   poller that looks at the other bits.
+// - A data-memory instruction (x x aaa 101 / 110) must have bits 7..6 clear; one that does not
+//   is ignored and recorded as an unknown instruction.
 
 struct InstructionCounts {
     std::uint64_t obeyed = 0;
@@ -100,7 +106,7 @@ public:
     std::uint64_t BusyUntilNs() const { return busyUntilNs_; }
 
 private:
-    enum class BusyWith : std::uint8_t { kNothing, kWrite, kErase };
+    enum class BusyWith : std::uint8_t { kNothing, kWrite, kErase, kLockBits };
     struct CellFault {
         std::uint16_t address;
         std::uint8_t stuckMask;
@@ -114,6 +120,7 @@ private:
     void OnByteComplete(std::uint64_t timeNs);
     void Execute(std::uint64_t timeNs);
     void StartErase(std::uint64_t timeNs);
+    bool ValidInstruction(std::uint8_t first, std::uint64_t timeNs);
     bool RefusedWhileBusy(std::uint64_t timeNs, ViolationKind kind, const char* what);
     void StartWrite(std::uint8_t* cell, std::uint8_t value, std::uint64_t timeNs);
     std::uint8_t Stored(std::uint16_t address, std::uint8_t value, bool isWrite) const;
@@ -158,6 +165,7 @@ private:
     BusyWith busyWith_ = BusyWith::kNothing;
     std::uint64_t busyUntilNs_ = 0;
     std::uint8_t writeValue_ = 0;
+    std::uint8_t lockBitsBeforeWrite_ = 0;
 
     InstructionCounts counts_;
     std::vector<TimingViolation> violations_;

@@ -26,6 +26,16 @@ inline constexpr std::uint64_t kWriteCycleTypicalMaxNanoseconds = 2'500'000;
 // lost, and a read during the erase answers 0x00.
 inline constexpr std::uint64_t kChipEraseNanoseconds = 16'000'000;
 
+// Programming Enable is obeyed only this long after RST rose (with the oscillator running); an
+// earlier one is ignored and recorded.
+inline constexpr std::uint64_t kEnableAfterRstNanoseconds = 10'000'000;
+
+// Write Lock Bits is self-timed too, but the data sheet gives it no time of its own. This model
+// takes the byte write's bound, 2.5 ms: the lock bits are EEPROM cells like the others, and a
+// programmer that pauses long enough after a byte write (the program's 3000 us) is safe. RST
+// falling before the cycle ends cuts it: the lock bits stay as they were.
+inline constexpr std::uint64_t kWriteLockBitsCycleNanoseconds = 2'500'000;
+
 // A write cycle that outlasts the program's 3000 us pause after each write (fault injection).
 inline constexpr std::uint64_t kSlowWriteCycleNanoseconds = 4'000'000;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_names.h"
+#include "platform/replace_file.h"
 #include "sim/chip_factory.h"
 #include "sim/chip_spec.h"
 
@@ -144,26 +145,10 @@ bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why) {
 }
 
 bool SaveFlashFile(const CellsView& chip, const std::string& path, std::string* why) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(PathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
-        if (!file.is_open()) {
-            Explain(why, "cannot write " + temporary);
-            return false;
-        }
-        for (const std::uint8_t byte : StateFileBytes(chip)) {
-            file.put(static_cast<char>(byte));
-        }
-        file.close();
-        if (file.fail()) {
-            RemoveFile(temporary);
-            Explain(why, "cannot write " + temporary);
-            return false;
-        }
-    }
-    if (!RenameReplacing(temporary, path)) {
-        RemoveFile(temporary);
-        Explain(why, "cannot replace " + path);
+    const std::vector<std::uint8_t> state = StateFileBytes(chip);
+    const std::vector<unsigned char> bytes(state.begin(), state.end());
+    if (const auto failure = ReplaceFileContents(path, bytes)) {
+        Explain(why, path + ": " + *failure);
         return false;
     }
     return true;

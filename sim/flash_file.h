@@ -32,8 +32,8 @@ inline constexpr std::size_t kNamedStateTrailerBytes =
 bool LoadFlashFile(ChipCells& chip, const std::string& path, std::string* why = nullptr);
 bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why = nullptr);
 
-// Writes the chip through a temporary file renamed over `path`, so a failed save leaves an
-// existing file untouched.
+// Writes the chip through the project's safe replacement (platform/replace_file.h), so a failed
+// save leaves an existing image untouched and a symbolic link stays a link.
 bool SaveFlashFile(const CellsView& chip, const std::string& path, std::string* why = nullptr);
 bool SaveFlashFile(const ChipCells& chip, const std::string& path, std::string* why = nullptr);
 bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* why = nullptr);

@@ -19,6 +19,7 @@ enum class ViolationKind : std::uint8_t {
     kEraseWhileBusy,
     kEnableTooEarly,
     kUnknownInstruction,
+    kResetDuringWrite,
 };
 
 struct TimingViolation {

@@ -1,10 +1,11 @@
 #include "sim/vcd_trace.h"
 
 #include <algorithm>
-#include <fstream>
 #include <ostream>
+#include <span>
+#include <sstream>
 
-#include "platform/file_names.h"
+#include "platform/replace_file.h"
 
 namespace sim {
 
@@ -89,14 +90,13 @@ void VcdTrace::WriteVcd(std::ostream& out) const {
 }
 
 bool VcdTrace::WriteVcdFile(const std::string& path, std::string* why) const {
-    std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
-    if (file) {
-        WriteVcd(file);
-        file.flush();
-    }
-    if (!file) {
+    std::ostringstream text;
+    WriteVcd(text);
+    const std::string vcd = text.str();
+    const auto bytes = std::span(reinterpret_cast<const unsigned char*>(vcd.data()), vcd.size());
+    if (const auto failure = ReplaceFileContents(path, bytes)) {
         if (why != nullptr) {
-            *why = "cannot write " + path;
+            *why = path + ": " + *failure;
         }
         return false;
     }

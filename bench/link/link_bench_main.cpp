@@ -33,7 +33,7 @@
 namespace {
 
 constexpr double kByteMicroseconds = 8.0 * 2.0 * kClockPhaseMicroseconds;
-constexpr double kWriteMicroseconds = 3.0 * kByteMicroseconds + kCodeBytePauseMicroseconds;
+constexpr double kWriteMicroseconds = 3.0 * kByteMicroseconds + kBytePauseMicroseconds;
 
 // The cheapest port there is: what remains is the link's own work and the delay's overshoot.
 class NullPort final : public PortIo {
@@ -59,6 +59,7 @@ SampleStats Time(int repetitions, const std::function<void()>& operation) {
 
 void TimeLinkOn(const std::string& portName) {
     SetProgrammingMode(1);
+    cycleTimer->DelayMicroseconds(kProgrammingModeSettleMicroseconds);
     ProgrammingEnable();
     std::int32_t address = 0;
     // Bytes in threes that form a harmless instruction (read code byte 0, the third byte a

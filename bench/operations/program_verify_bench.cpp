@@ -39,7 +39,7 @@ constexpr int kBytes = 256;
 constexpr double MandatedMicroseconds() {
     const double instruction = 3 * 8 * 2 * kClockPhaseMicroseconds;
     return kClockPhaseMicroseconds + kProgrammingModeSettleMicroseconds + instruction +
-           2.0 * kBytes * (instruction + kCodeBytePauseMicroseconds) + kClockPhaseMicroseconds;
+           2.0 * kBytes * (instruction + kBytePauseMicroseconds) + kClockPhaseMicroseconds;
 }
 
 }  // namespace

@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     AllocateImages();
-    imageStore.fileByteCount = kImageSize;
-    for (int i = 0; i < kImageSize; ++i) {
+    imageStore.fileByteCount = kCodeMemoryBytes;
+    for (int i = 0; i < kCodeMemoryBytes; ++i) {
         imageStore.FileImage[i] = (i * 7) & 0xFF;
     }
     std::vector<std::uint64_t> samples;
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         viewer->show();
         QCoreApplication::processEvents();
         samples.push_back(MonotonicNanoseconds() - start);
-        if (viewer->ListCount(IDC_VIEW_LIST) != kImageSize) {
+        if (viewer->ListCount(IDC_VIEW_LIST) != kCodeMemoryBytes) {
             std::fprintf(stderr, "the viewer lists %d lines\n", viewer->ListCount(IDC_VIEW_LIST));
             return 1;
         }

@@ -3,8 +3,12 @@
 #include <atomic>
 #include <cstdint>
 
-// The chip's code memory is 8 KB; both images are indexed by code address.
-inline constexpr int kImageSize = 8192;
+#include "device/programming_commands.h"
+
+// Both images are indexed by code address and hold the whole code memory (kCodeMemoryBytes).
+// A FileImage entry for an address the file does not name: the command line's EEPROM writes and
+// verifies only the addresses a file names, and leaves the others as the chip holds them.
+inline constexpr std::int32_t kNoByte = -1;
 // The command line also serves the family's 12 KB chips: the images are allocated that large.
 inline constexpr int kImageCapacity = 12288;
 
@@ -14,8 +18,8 @@ inline constexpr int kImageCapacity = 12288;
 // deviceImageValid) by clearing operationBusy with release ordering; readers test it with
 // acquire ordering before they look at the results.
 struct ImageStore {
-    std::int32_t* FileImage = nullptr;    // kImageSize entries, one byte value 0..255 each
-    std::int32_t* DeviceImage = nullptr;  // kImageSize entries, one byte value 0..255 each
+    std::int32_t* FileImage = nullptr;    // kCodeMemoryBytes entries, one byte value 0..255 each
+    std::int32_t* DeviceImage = nullptr;  // kCodeMemoryBytes entries, one byte value 0..255 each
     std::int32_t fileByteCount = 0;
     std::int32_t deviceByteCount = 0;
     std::int32_t fileLoaded = 0;

@@ -19,6 +19,7 @@
 #include "operations/action_dlg.h"
 #include "operations/device_actions.h"
 #include "operations/erase_action.h"
+#include "platform/file_names.h"
 #include "views/compare_action.h"
 #include "views/contents_lines.h"
 #include "views/data_dlg.h"
@@ -42,7 +43,8 @@ namespace {
 // told, rather than looked for in a directory cut short.
 void StoreCurrentDirectory(char* buffer) {
     std::error_code error;
-    const std::string directory = std::filesystem::current_path(error).string();
+    // UTF-8, as every file name in the program; string() would give the ANSI code page on Windows.
+    const std::string directory = Utf8FromPath(std::filesystem::current_path(error));
     if (!error && directory.size() < static_cast<std::size_t>(kPathBufferSize)) {
         std::memcpy(buffer, directory.c_str(), directory.size() + 1);
     }

@@ -185,7 +185,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     for (const Valued& option :
          {Valued{"--sim=", "a file name"}, Valued{"--trace=", "a file name"},
           Valued{"--osc=", "a frequency"}, Valued{"--sim-osc=", "a frequency"},
-          Valued{"--memory=", "code or eeprom"}}) {
+          Valued{"--memory=", "code or eeprom"},
+          Valued{"--port=",
+                 "a port: a ppdev device such as /dev/parport1 or an I/O address "
+                 "such as 0x278"}}) {
         if (std::find(arguments.begin(), arguments.end(), option.empty) != arguments.end()) {
             *error = std::string(option.empty) + " needs " + option.what;
             return std::nullopt;

@@ -1,10 +1,16 @@
 #include "cli/cli_session.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/device_display.h"
 #include "app/image_store.h"
@@ -35,6 +41,11 @@ namespace {
 
 constexpr auto kCalibrationWindow = std::chrono::milliseconds(200);
 
+std::function<void(sim::SerialChip&)>& ChipPreparation() {
+    static std::function<void(sim::SerialChip&)> prepare;
+    return prepare;
+}
+
 int Fail(std::FILE* err, const char* message, const std::string& detail) {
     std::fprintf(err, "%s: %s\n", message, detail.c_str());
     return kExitFileOrPort;
@@ -47,23 +58,45 @@ struct SimulatedChip {
     sim::ChipModel chip;
     SimulatedAdapter adapter;
     std::optional<sim::VcdTrace> trace;
+
+    // What the file held when the run began: a run that changes nothing leaves it untouched.
+    void RememberLoaded() {
+        loaded = true;
+        const sim::CellsView cells = chip.cells->Cells();
+        code.assign(cells.code.begin(), cells.code.end());
+        eeprom.assign(cells.eeprom.begin(), cells.eeprom.end());
+        lockBits = cells.lockBits;
+    }
+    bool NeedsSaving() const {
+        const sim::CellsView cells = chip.cells->Cells();
+        return !loaded ||
+               !std::equal(code.begin(), code.end(), cells.code.begin(), cells.code.end()) ||
+               !std::equal(eeprom.begin(), eeprom.end(), cells.eeprom.begin(),
+                           cells.eeprom.end()) ||
+               lockBits != cells.lockBits;
+    }
+    bool loaded = false;
+    std::vector<std::uint8_t> code;
+    std::vector<std::uint8_t> eeprom;
+    std::uint8_t lockBits = 0;
 };
 
 int ShowDeviceImage(const CliOptions& options, std::FILE* out, std::FILE* err);
 
-int FinishProgramOrVerify(const TerminalView& view, std::FILE* out, std::FILE* err) {
+int FinishProgramOrVerify(const TerminalView& view, std::FILE* out, std::FILE* err, Memory memory) {
     std::fprintf(out, "%s\n", view.Outcome().c_str());
     if (imageStore.IsCancelRequested()) {
         return kExitCancelled;
     }
     // A locked chip ignores code writes, and there is no instruction to ask it whether it is.
-    if (view.Outcome() == "WRITE FAILED!") {
+    // The lock bits leave the EEPROM alone.
+    if (view.Outcome() == "WRITE FAILED!" && memory == Memory::kCode) {
         std::fprintf(err,
                      "the chip may be locked: only `erase` clears the lock bits (and the "
                      "whole chip)\n");
     }
     const bool good = view.Outcome() == "WRITE SUCCESSFUL!" || view.Outcome() == "SAME";
-    return good ? kExitSuccess : kExitDifferent;
+    return good ? kExitSuccess : kExitFailed;
 }
 
 // What each protection mode does, as `lock` reports it.
@@ -79,7 +112,16 @@ const char* LockModeEffect(int mode) {
     }
 }
 
+// What a Ctrl-C before anything was sent leaves: nothing done.
+int Cancelled(std::FILE* out) {
+    std::fprintf(out, "CANCELLED!\n");
+    return kExitCancelled;
+}
+
 int Lock(int mode, std::FILE* out) {
+    if (imageStore.IsCancelRequested()) {
+        return Cancelled(out);
+    }
     StartDeviceSession();
     WriteLockBits(mode);
     HoldInProgrammingMode(false);
@@ -104,13 +146,13 @@ int ProgramChangedBytes(TerminalView& view, std::FILE* out, std::FILE* err, Memo
                      static_cast<unsigned>(tally.failedAddress),
                      static_cast<long long>(kWritePollLimitMicroseconds / 1000));
     }
-    const int status = FinishProgramOrVerify(view, out, err);
+    const int status = FinishProgramOrVerify(view, out, err, memory);
     if (status == kExitCancelled || tally.failedAddress >= 0) {
         return status;
     }
     const double seconds = static_cast<double>(MonotonicNanoseconds() - startNs) / 1e9;
     std::fprintf(err, "%d bytes: %d written, %d already equal, %s, %.1f s\n",
-                 imageStore.fileByteCount, tally.written, tally.alreadyEqual,
+                 tally.written + tally.alreadyEqual, tally.written, tally.alreadyEqual,
                  tally.verified ? "verified" : "verify failed", seconds);
     return status;
 }
@@ -130,10 +172,16 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
         case CliCommand::kSignature:
             return kExitUsage;
         case CliCommand::kErase:
+            if (imageStore.IsCancelRequested()) {
+                return Cancelled(out);
+            }
             if (!EraseChip()) {
-                std::fprintf(err, "the chip did not answer erased within %lld ms\n",
+                std::fprintf(err,
+                             "ERASE FAILED: the chip did not answer \"erasing\" (00) and then "
+                             "\"erased\" (FF) within %lld ms: no chip in the socket, no clock "
+                             "on the chip, or a cable wired wrong\n",
                              static_cast<long long>(kChipEraseLimitMicroseconds / 1000));
-                return kExitDifferent;
+                return kExitFailed;
             }
             return kExitSuccess;
         case CliCommand::kProgram:
@@ -144,7 +192,7 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
             options.command == CliCommand::kProgram ? ProgramThreadProc(view, options.memory)
                                                     : VerifyThreadProc(view, options.memory);
             view.SetCloseLabel();
-            return FinishProgramOrVerify(view, out, err);
+            return FinishProgramOrVerify(view, out, err, options.memory);
         }
         case CliCommand::kLock:
             return Lock(options.lockMode, out);
@@ -168,11 +216,19 @@ int RunOnDevice(const CliOptions& options, std::FILE* out, std::FILE* err, bool 
 // What read and dump do with the image read: the file written and its byte count, or the listing.
 int ShowDeviceImage(const CliOptions& options, std::FILE* out, std::FILE* err) {
     if (options.command == CliCommand::kRead) {
+        char count[15];
+        FormatByteCount(count, imageStore.deviceByteCount);
+        // "-": the bytes themselves go to standard output, the count to stderr.
+        if (options.file == "-") {
+            for (int i = 0; i < imageStore.deviceByteCount; ++i) {
+                std::fputc(imageStore.DeviceImage[i] & 0xFF, out);
+            }
+            std::fprintf(err, "%s\n", count);
+            return kExitSuccess;
+        }
         if (!SaveRawDeviceImage(options.file)) {
             return Fail(err, "COULD NOT WRITE FILE", options.file);
         }
-        char count[15];
-        FormatByteCount(count, imageStore.deviceByteCount);
         std::fprintf(out, "%s\n", count);
         return kExitSuccess;
     }
@@ -200,9 +256,14 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
         simulated.emplace(*options.simulatedChipKind, options.simulatedOscillatorHz);
         std::string why;
         std::error_code error;
-        if (std::filesystem::exists(PathFromUtf8(*options.simulatedChip), error) &&
-            !sim::LoadFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
-            return Fail(err, "COULD NOT READ FILE", why);
+        if (std::filesystem::exists(PathFromUtf8(*options.simulatedChip), error)) {
+            if (!sim::LoadFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
+                return Fail(err, "COULD NOT READ FILE", why);
+            }
+            simulated->RememberLoaded();
+        }
+        if (ChipPreparation()) {
+            ChipPreparation()(*simulated->chip.pins);
         }
         if (options.trace) {
             simulated->trace.emplace();
@@ -234,6 +295,14 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
                                   : "COULD NOT OPEN PARALLEL PORT";
     int status = EnsurePortOpen(&why) ? RunOnDevice(options, out, err, interactive)
                                       : Fail(err, openFailure, why);
+    // The run stopped at the failure; whatever it printed is not a result.
+    if (const std::string failure = PortFailure(); !failure.empty()) {
+        status =
+            Fail(err,
+                 options.port.kind == PortChoice::Kind::kAdapter ? "ADAPTER FAILED"
+                                                                 : "COULD NOT OPEN PARALLEL PORT",
+                 failure + "; the chip's contents are unknown");
+    }
     if (simulated && simulated->adapter.model != nullptr) {
         const sim::FtdiModel& model = *simulated->adapter.model;
         std::fprintf(err, "simulated adapter: %llu round trips, %.3f s modelled\n",
@@ -248,7 +317,8 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
 
     if (simulated) {
         // The chip keeps what the run did to it, a cancelled run included.
-        if (!sim::SaveFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
+        if (simulated->NeedsSaving() &&
+            !sim::SaveFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
             status = Fail(err, "COULD NOT WRITE FILE", why);
         }
         if (simulated->trace && !simulated->trace->WriteVcdFile(*options.trace, &why)) {
@@ -269,10 +339,23 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
 
 }  // namespace
 
+void SetSimulatedChipPreparation(std::function<void(sim::SerialChip&)> prepare) {
+    ChipPreparation() = std::move(prepare);
+}
+
 int RunCliCommand(const CliOptions& options, std::FILE* out, std::FILE* err, bool interactive) {
     AllocateImages();
+    // A Ctrl-C that came before this point still cancels.
+    const bool cancelled = imageStore.IsCancelRequested();
     ResetImageStoreState();
-    const int status = RunWithImages(options, out, err, interactive);
+    imageStore.SetCancelRequested(cancelled);
+    int status = RunWithImages(options, out, err, interactive);
     ReleaseImages();
+    // Results on a full disk or a closed pipe are results lost.
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+        status = Fail(err, "COULD NOT WRITE FILE",
+                      std::string("standard output: ") + std::strerror(errno != 0 ? errno : EIO));
+    }
     return status;
 }

@@ -177,7 +177,7 @@ int Lock(Session& s) {
     if (mode == 0) {
         if (now < 0) {
             std::fprintf(s.out, "LOCK BITS %02X: no protection mode leaves this pattern\n", raw);
-            return kExitDifferent;
+            return kExitFailed;
         }
         std::fprintf(s.out, "LOCK MODE %d: %s\n", now, LockModeEffect(now));
         return kExitSuccess;
@@ -186,7 +186,7 @@ int Lock(Session& s) {
         std::fprintf(s.out, "LOCK FAILED!\n");
         std::fprintf(s.err, "the lock bits read back as %02X (mode %d), not mode %d\n", raw, now,
                      mode);
-        return kExitDifferent;
+        return kExitFailed;
     }
     std::fprintf(s.out,
                  "LOCK MODE %d SET: %s\nOnly a chip erase (isp8252-cli erase) clears the lock "
@@ -206,7 +206,7 @@ int Erase(Session& s) {
                      "the chip did not answer erased within %lld ms: no chip, no power or clock, "
                      "or the wiring\n",
                      static_cast<long long>(currentChip->eraseLimitMicroseconds / 1000));
-        return kExitDifferent;
+        return kExitFailed;
     }
     return kExitSuccess;
 }
@@ -264,7 +264,7 @@ int Program(Session& s) {
         std::fprintf(s.out, "WRITE FAILED!\n");
         std::fprintf(s.err, "address 0x%04X did not read back true in time\n",
                      static_cast<unsigned>(tally.failedAddress));
-        return kExitDifferent;
+        return kExitFailed;
     }
     if (status != JobStatus::kDone) {
         return JobFailure(s, status);
@@ -286,7 +286,7 @@ int Program(Session& s) {
             std::fprintf(s.err,
                          "the data EEPROM could not be written back after the erase: its "
                          "contents before are lost on the chip\n");
-            return status == JobStatus::kLinkFailed ? LinkFailed(s) : kExitDifferent;
+            return status == JobStatus::kLinkFailed ? LinkFailed(s) : kExitFailed;
         }
     }
     s.view.SetStatusText("VERIFYING DEVICE");
@@ -301,7 +301,7 @@ int Program(Session& s) {
     std::fprintf(s.err, "%zu bytes: %d written, %d already equal, %s, %.1f s\n", wanted.size(),
                  tally.written, tally.alreadyEqual, verified ? "verified" : "verify failed",
                  seconds);
-    return verified ? kExitSuccess : kExitDifferent;
+    return verified ? kExitSuccess : kExitFailed;
 }
 
 int Verify(Session& s) {
@@ -314,7 +314,7 @@ int Verify(Session& s) {
     }
     const bool same = FirstDifference(wanted, read) < 0;
     std::fprintf(s.out, "%s\n", same ? "SAME" : "DIFFERENT");
-    return same ? kExitSuccess : kExitDifferent;
+    return same ? kExitSuccess : kExitFailed;
 }
 
 // The count a read keeps: up to the first run of 52 equal bytes, as the window's READ stops.

@@ -41,8 +41,15 @@ std::string LoadImageInput(const std::string& path, std::string* detail, Memory 
     }
     const auto capacity = static_cast<std::size_t>(MemoryBytes(memory));
     if (NamesRawBinary(path)) {
-        if (memory == Memory::kEeprom && std::filesystem::file_size(path, error) > capacity) {
-            *detail = path + ": " + BeyondEeprom(capacity);
+        // Refused whole rather than cut: a program cut short would still verify.
+        const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(path), error);
+        if (size == 0 || size > capacity) {
+            *detail =
+                path + ": " +
+                (size == 0                   ? std::string("the file is empty")
+                 : memory == Memory::kEeprom ? BeyondEeprom(capacity)
+                                             : std::to_string(size) + " bytes, more than the " +
+                                                   std::to_string(capacity) + "-byte code memory");
             return "COULD NOT READ FILE";
         }
         if (!LoadRawFileImage(path.c_str())) {
@@ -67,9 +74,12 @@ std::string LoadImageInput(const std::string& path, std::string* detail, Memory 
                   (beyondEeprom ? BeyondEeprom(parsed.error->address) : parsed.error->message);
         return "COULD NOT READ FILE";
     }
+    // Code memory takes the image with its gaps erased, as the window does; the EEPROM gets only
+    // the bytes the file names, so settings written before stay.
     imageStore.fileByteCount = static_cast<std::int32_t>(parsed.image.size());
     for (std::size_t i = 0; i < parsed.image.size(); ++i) {
-        imageStore.FileImage[i] = parsed.image[i];
+        imageStore.FileImage[i] =
+            memory == Memory::kEeprom && !parsed.given[i] ? kNoByte : parsed.image[i];
     }
     imageStore.fileLoaded = 1;
     return {};

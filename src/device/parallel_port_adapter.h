@@ -17,8 +17,9 @@ public:
     void Send(std::span<const std::uint8_t> bytes) override;
     void Receive(std::span<std::uint8_t> into) override;
     void Wait(std::int64_t microseconds) override;
-    bool Flush() override { return true; }
-    std::string Failure() const override { return {}; }
+    // A port that failed (gone, claimed by another) says so; every write after it is lost.
+    bool Flush() override { return port_->Failure().empty(); }
+    std::string Failure() const override { return port_->Failure(); }
     int PreferredBatch() const override { return 1; }
 
     PortIo& Port() { return *port_; }

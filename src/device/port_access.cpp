@@ -61,6 +61,11 @@ PortIo* CurrentPort() {
     return OpenParallelRegisters();
 }
 
+
+std::string PortFailure() {
+    return OpenAdapter() ? OpenAdapter()->Failure() : std::string();
+}
+
 void ClosePort() {
     OpenParallelRegisters() = nullptr;
     OpenAdapter().reset();

@@ -24,5 +24,9 @@ Adapter* CurrentAdapter();
 // The parallel port's registers while the adapter is the parallel-port cable, else nullptr.
 PortIo* CurrentPort();
 
+// Why the open port failed during an action (PortIo::Failure), empty when it has not or no port
+// is open.
+std::string PortFailure();
+
 // Releases the adapter (at quit, and between tests).
 void ClosePort();

@@ -28,8 +28,8 @@ void SendFrame(const Frame& frame, std::uint8_t* answer = nullptr) {
 
 // The window's pause outlasts the self-timed write cycle; polled timing polls instead.
 void PauseAfterByte() {
-    if (linkTiming.codeBytePauseMicroseconds > 0) {
-        CurrentAdapter()->Wait(linkTiming.codeBytePauseMicroseconds);
+    if (linkTiming.bytePauseMicroseconds > 0) {
+        CurrentAdapter()->Wait(linkTiming.bytePauseMicroseconds);
     }
 }
 
@@ -168,7 +168,7 @@ bool PollWritten(Memory memory, std::int32_t address, std::uint8_t value,
 
 bool WriteMemoryByteAndWait(Memory memory, std::int32_t address, std::int32_t value) {
     // Polled, the write goes out with the first reads of its poll.
-    if (!linkTiming.pollsWrites) {
+    if (!linkTiming.pollsChip) {
         WriteMemoryByte(memory, address, value);
         return true;
     }
@@ -187,7 +187,7 @@ bool WritePageAndWait(Memory memory, std::int32_t pageStart, std::span<const std
 }
 
 bool WaitForChipErase() {
-    if (!linkTiming.pollsWrites) {
+    if (!linkTiming.pollsChip) {
         return true;
     }
     // A chip that never heard the erase (no chip, no clock, a broken MISO line) reads FF at once;

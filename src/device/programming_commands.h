@@ -9,7 +9,8 @@
 // chose another. Set before a device action, never during one.
 extern const ChipRow* currentChip;
 
-// The AT89S8252's data EEPROM, the window program's chip's.
+// The AT89S8252's code memory and data EEPROM, the window program's chip's.
+inline constexpr std::int32_t kCodeMemoryBytes = 8192;
 inline constexpr std::int32_t kEepromBytes = 2048;
 // How many bytes `memory` holds on the current chip (0: it has no such memory).
 inline std::int32_t MemoryBytes(Memory memory) {
@@ -72,7 +73,8 @@ int ReadLockMode(std::uint8_t* raw = nullptr);
 // The chip's signature bytes (the current chip's count of them) into `into`.
 void ReadSignature(std::span<std::uint8_t> into);
 
-// After ChipErase: with polled timing, reads a byte until the chip answers erased; false when it
-// has not within the chip's erase limit. With the window's timing returns true at once, as the
+// After ChipErase: with polled timing, the chip must answer 0x00 ("erasing") before it answers
+// erased (0xFF); false when it has not within the chip's erase limit (no chip, no clock, a broken
+// line, a missed enable: all read 0xFF at once). With the window's timing returns true at once, as the
 // window's erase always has.
 bool WaitForChipErase();

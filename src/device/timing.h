@@ -7,11 +7,11 @@
 
 // Every wait the link makes, with its unit in its name.
 
-// The window program's fixed timing: 10 us clock phases and a 3 ms pause after every code-byte
-// write or read cover any crystal from 3 to 24 MHz and a write cycle of under 2.5 ms at 5 V,
-// without knowing either.
+// The window program's fixed timing: 10 us clock phases and a 3 ms pause after every byte write
+// or read (code or EEPROM) and after Write Lock Bits cover any crystal from 3 to 24 MHz and a
+// write cycle of under 2.5 ms at 5 V, without knowing either.
 inline constexpr std::int32_t kClockPhaseMicroseconds = 10;
-inline constexpr std::int32_t kCodeBytePauseMicroseconds = 3000;
+inline constexpr std::int32_t kBytePauseMicroseconds = 3000;
 inline constexpr std::int32_t kProgrammingModeSettleMicroseconds = 10000;
 
 // Data-sheet timing, computed from the target's crystal (the command line's --osc). The chip
@@ -36,13 +36,12 @@ inline constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
 struct LinkTiming {
     std::int64_t clockLowNanoseconds;
     std::int64_t clockHighNanoseconds;
-    std::int32_t codeBytePauseMicroseconds;  // after each write and read instruction; 0: none
-    bool pollsWrites;  // DATA polling after each write, and waiting out a chip erase
+    std::int32_t bytePauseMicroseconds;  // after each write and read instruction; 0: none
+    bool pollsChip;  // DATA polling after each write, and waiting out a chip erase
 };
 
-inline constexpr LinkTiming kWindowLinkTiming{kClockPhaseMicroseconds * 1000,
-                                              kClockPhaseMicroseconds * 1000,
-                                              kCodeBytePauseMicroseconds, false};
+inline constexpr LinkTiming kWindowLinkTiming{
+    kClockPhaseMicroseconds * 1000, kClockPhaseMicroseconds * 1000, kBytePauseMicroseconds, false};
 
 // `periods` oscillator periods plus the margin, in whole nanoseconds rounded up.
 constexpr std::int64_t OscillatorPeriodsWithMarginNanoseconds(std::int64_t periods,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/replace_file.h"
+#include "platform/replace_file.h"
 
 class MainWindowView;
 

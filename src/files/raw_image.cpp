@@ -32,6 +32,16 @@ std::optional<std::string> ReadStart(const char* path, std::size_t limit) {
     return bytes;
 }
 
+// Text made of records only: hex digits, the record marks ':' and 'S', blanks and line ends, and
+// a record mark first. Raw code is never like this; a damaged object file is.
+bool LooksLikeFirmwareText(const std::string& bytes) {
+    const std::size_t first = bytes.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos || (bytes[first] != ':' && bytes[first] != 'S')) {
+        return false;
+    }
+    return bytes.find_first_not_of("0123456789ABCDEFabcdef:Ss \t\r\n") == std::string::npos;
+}
+
 template <typename Bytes>
 void StoreFileImage(const Bytes& bytes, std::size_t count) {
     imageStore.fileByteCount = static_cast<std::int32_t>(count);
@@ -43,7 +53,7 @@ void StoreFileImage(const Bytes& bytes, std::size_t count) {
 }  // namespace
 
 bool LoadRawFileImage(const char* path) {
-    const std::optional<std::string> bytes = ReadStart(path, kImageSize);
+    const std::optional<std::string> bytes = ReadStart(path, kCodeMemoryBytes);
     if (!bytes) {
         return false;
     }
@@ -58,22 +68,26 @@ bool LoadFileImage(const char* path) {
         return false;
     }
     if (bytes->size() <= kFirmwareTextLimit) {
-        const firmware::ParseResult parsed = firmware::ParseFirmware(*bytes, kImageSize);
+        const firmware::ParseResult parsed = firmware::ParseFirmware(*bytes, kCodeMemoryBytes);
         if (parsed.ok()) {
             StoreFileImage(parsed.image, parsed.image.size());
             return true;
         }
+        // Its text programmed as code would be a chip full of ASCII.
+        if (LooksLikeFirmwareText(*bytes)) {
+            return false;
+        }
     }
-    StoreFileImage(*bytes, std::min<std::size_t>(bytes->size(), kImageSize));
+    StoreFileImage(*bytes, std::min<std::size_t>(bytes->size(), kCodeMemoryBytes));
     return true;
 }
 
 bool SaveRawDeviceImage(const std::string& path, const FileWriteSteps& steps) {
     const auto count = static_cast<std::size_t>(
-        std::clamp<std::int32_t>(imageStore.deviceByteCount, 0, kImageSize));
-    unsigned char bytes[kImageSize];
+        std::clamp<std::int32_t>(imageStore.deviceByteCount, 0, kCodeMemoryBytes));
+    unsigned char bytes[kCodeMemoryBytes];
     for (std::size_t i = 0; i < count; ++i) {
         bytes[i] = static_cast<unsigned char>(imageStore.DeviceImage[i] & 0xFF);
     }
-    return WriteFileReplacing(path, std::span<const unsigned char>(bytes, count), steps);
+    return !ReplaceFileContents(path, std::span<const unsigned char>(bytes, count), steps);
 }

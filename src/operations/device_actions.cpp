@@ -14,6 +14,7 @@ void OnRead(MainWindowView& window) {
         return;
     }
     window.RunOperationDialog(kReadOperation);
+    ReportPortFailure(window);
 
     // The dialog ends only once the worker has cleared operationBusy, after storing its results.
     if (imageStore.deviceImageValid == 1) {
@@ -40,5 +41,6 @@ void OnProgram(MainWindowView& window) {
         return;
     }
     window.RunOperationDialog(kProgramOperation);
+    ReportPortFailure(window);
     ResetDeviceDisplay(window);
 }

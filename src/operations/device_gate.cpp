@@ -20,3 +20,12 @@ bool EnsurePortOpen(MainWindowView& window) {
     window.ShowMessageBox(kPortOpenFailedMessage, "ERROR", MB_OK);
     return false;
 }
+
+void ReportPortFailure(MainWindowView& window) {
+    if (PortFailure().empty()) {
+        return;
+    }
+    // The next action opens the port afresh: it may be back by then.
+    ClosePort();
+    window.ShowMessageBox(kPortOpenFailedMessage, "ERROR", MB_OK);
+}

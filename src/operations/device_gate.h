@@ -14,3 +14,7 @@ bool PassCalibrationGate(MainWindowView& window);
 // (caption "ERROR") and returns false. The device layer only says whether it opened: what the
 // user is told belongs to the window's side.
 bool EnsurePortOpen(MainWindowView& window);
+
+// After an operation has ended: when the port failed during it (the worker then stopped as on
+// a cancel), says "COULD NOT OPEN PARALLEL PORT" and lets the port go.
+void ReportPortFailure(MainWindowView& window);

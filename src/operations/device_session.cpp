@@ -12,3 +12,10 @@ void StartDeviceSession() {
     CurrentAdapter()->Wait(kProgrammingModeSettleMicroseconds);
     ProgrammingEnable();
 }
+
+bool StopRequested() {
+    if (!imageStore.IsCancelRequested() && !PortFailure().empty()) {
+        imageStore.SetCancelRequested(true);
+    }
+    return imageStore.IsCancelRequested();
+}

@@ -2,9 +2,11 @@
 
 #include "app/device_display.h"
 #include "app/main_window_view.h"
+#include "device/cycle_timer.h"
 #include "device/port_access.h"
 #include "device/programming_commands.h"
 #include "device/serial_link.h"
+#include "device/timing.h"
 #include "framework/message_box_types.h"
 #include "operations/device_gate.h"
 
@@ -23,10 +25,13 @@ void OnErase(MainWindowView& window) {
     }
     (void)EraseChip();
     ResetDeviceDisplay(window);
+    ReportPortFailure(window);
 }
 
 bool EraseChip() {
     HoldInProgrammingMode(true);
+    // The chip ignores an enable sooner than 10 ms after RST rose, and the erase with it.
+    CurrentAdapter()->Wait(kProgrammingModeSettleMicroseconds);
     ProgrammingEnable();
     ChipErase();
     const bool erased = WaitForChipErase();

@@ -7,8 +7,8 @@ class MainWindowView;
 // device side of the main window.
 void OnErase(MainWindowView& window);
 
-// The erase itself: programming mode, enable, chip erase, out of programming mode. No settle
-// before the enable; with the window's timing no pause after the erase either (the chip times
-// its erase cycle itself), while data-sheet timing polls until the chip answers erased. False
-// when that poll ran out of time.
+// The erase itself: programming mode, the data sheet's 10 ms settle, enable, chip erase, out of
+// programming mode. With the window's timing no pause after the erase (the chip times its erase
+// cycle itself), while data-sheet timing waits for the chip's "erasing" and then "erased"
+// answers (WaitForChipErase). False when they did not come.
 bool EraseChip();

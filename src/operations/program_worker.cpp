@@ -18,8 +18,8 @@ int PassProgress(int done, int total) {
 bool VerifyPass(OperationView& dialog, int count, Memory memory) {
     const std::int32_t* const file = imageStore.FileImage;
     std::int32_t* const device = imageStore.DeviceImage;
-    for (int j = 0; j < count && !imageStore.IsCancelRequested();) {
-        device[j] = ReadMemoryByte(memory, j);
+    for (int j = 0; j < count && !StopRequested();) {
+        device[j] = file[j] == kNoByte ? kNoByte : ReadMemoryByte(memory, j);
         ++j;
         dialog.SetProgressPosition(PassProgress(j, count));
     }
@@ -35,6 +35,7 @@ bool VerifyPass(OperationView& dialog, int count, Memory memory) {
 // The end every program or verify run makes: the outcome (a cancel wins, tested once more after
 // the verdict), the chip out of programming mode, results published, the button relabelled.
 void FinishRun(OperationView& dialog, const char* outcome) {
+    (void)StopRequested();  // a port that failed on the last byte makes the run a cancelled one
     if (imageStore.IsCancelRequested()) {
         dialog.SetStatusText("CANCELLED!");
         dialog.SetProgressPosition(0);
@@ -55,8 +56,10 @@ int ProgramThreadProc(OperationView& dialog, Memory memory) {
     const int count = imageStore.fileByteCount;
     // Every byte is written, 0xFF included: a location is erased by its own write cycle, so a
     // chip that was not erased first still ends up holding the image.
-    for (int i = 0; i < count && !imageStore.IsCancelRequested();) {
-        WriteMemoryByte(memory, i, imageStore.FileImage[i]);
+    for (int i = 0; i < count && !StopRequested();) {
+        if (imageStore.FileImage[i] != kNoByte) {
+            WriteMemoryByte(memory, i, imageStore.FileImage[i]);
+        }
         ++i;
         dialog.SetProgressPosition(PassProgress(i, count));
     }
@@ -72,9 +75,11 @@ int ProgramChangedThreadProc(OperationView& dialog, ProgramTally& tally, Memory 
     dialog.SetStatusText("PROGRAMMING DEVICE");
 
     const int count = imageStore.fileByteCount;
-    for (int i = 0; i < count && !imageStore.IsCancelRequested();) {
+    for (int i = 0; i < count && !StopRequested();) {
         const std::int32_t wanted = imageStore.FileImage[i] & 0xFF;
-        if (ReadMemoryByte(memory, i) == wanted) {
+        if (imageStore.FileImage[i] == kNoByte) {
+            // not named by the file: left as it is
+        } else if (ReadMemoryByte(memory, i) == wanted) {
             ++tally.alreadyEqual;
         } else if (WriteMemoryByteAndWait(memory, i, wanted)) {
             ++tally.written;

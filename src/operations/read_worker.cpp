@@ -17,7 +17,7 @@ int ReadDevice(OperationView& dialog, bool stopAtEndOfData, Memory memory) {
     int i = 0;
     int run = 0;
     for (;;) {
-        if (imageStore.IsCancelRequested()) {
+        if (StopRequested()) {
             break;
         }
         image[i] = ReadMemoryByte(memory, i);
@@ -40,6 +40,7 @@ int ReadDevice(OperationView& dialog, bool stopAtEndOfData, Memory memory) {
     HoldInProgrammingMode(false);
     imageStore.deviceImageValid = 1;
 
+    (void)StopRequested();  // a port that failed on the last byte discards the image too
     // Tested again after the loop: a cancel after the last address still discards the image.
     if (imageStore.IsCancelRequested()) {
         imageStore.deviceByteCount = 0;

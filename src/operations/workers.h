@@ -12,7 +12,8 @@ inline constexpr int kProgramOperation = 1;
 // cancelRequested is set, always take the chip out of programming mode, publish their results
 // before clearing operationBusy, and relabel button 1 last. Both return 0. The window works on
 // the code memory; the command line may point the program, verify and full-read workers at the
-// data EEPROM instead, with the same passes.
+// data EEPROM instead, with the same passes; there, file entries of kNoByte are neither written
+// nor read back.
 int ReadThreadProc(OperationView& dialog);
 int ProgramThreadProc(OperationView& dialog, Memory memory = Memory::kCode);
 

@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/port_backends.h"
 #include "platform/port_choice.h"
@@ -25,7 +26,7 @@ namespace {
 // The kernel's parallel-port driver: works for members of group lp, whatever the port's address.
 class PpdevPort final : public PortIo {
 public:
-    explicit PpdevPort(int fd) : fd_(fd) {}
+    PpdevPort(int fd, std::string device) : fd_(fd), device_(std::move(device)) {}
     PpdevPort(const PpdevPort&) = delete;
     PpdevPort& operator=(const PpdevPort&) = delete;
     ~PpdevPort() override {
@@ -35,35 +36,52 @@ public:
 
     void WriteData(std::uint8_t value) override {
         unsigned char data = value;
-        ioctl(fd_, PPWDATA, &data);
+        Check(ioctl(fd_, PPWDATA, &data), "PPWDATA");
     }
     std::uint8_t ReadStatus() override {
         unsigned char status = 0;
-        ioctl(fd_, PPRSTATUS, &status);
+        Check(ioctl(fd_, PPRSTATUS, &status), "PPRSTATUS");
         return status;
     }
+    std::string Failure() const override { return failure_; }
 
     static std::unique_ptr<PortIo> Open(const char* device, std::string* why) {
         const int fd = open(device, O_RDWR | O_CLOEXEC);
         if (fd < 0) {
+            const int error = errno;
             if (why != nullptr) {
-                *why = std::string(device) + ": " + std::strerror(errno);
+                *why = std::string(device) + ": " + std::strerror(error) +
+                       (error == EACCES ? " (the user must be in group lp)" : "");
             }
+            errno = error;
             return nullptr;
         }
         // Exclusive: no printer driver may touch the lines while the chip is being programmed.
         if (ioctl(fd, PPEXCL) < 0 || ioctl(fd, PPCLAIM) < 0) {
+            const int error = errno;
             if (why != nullptr) {
-                *why = std::string(device) + ": cannot claim: " + std::strerror(errno);
+                *why = std::string(device) + ": cannot claim: " + std::strerror(error) +
+                       (error == EBUSY ? " (the lp printer driver or another program holds the "
+                                         "port: rmmod lp, or end that program)"
+                                       : "");
             }
             close(fd);
+            errno = error;
             return nullptr;
         }
-        return std::make_unique<PpdevPort>(fd);
+        return std::make_unique<PpdevPort>(fd, device);
     }
 
 private:
+    void Check(int result, const char* request) {
+        if (result < 0 && failure_.empty()) {
+            failure_ = device_ + ": " + request + ": " + std::strerror(errno);
+        }
+    }
+
     int fd_;
+    std::string device_;
+    std::string failure_;
 };
 
 #endif

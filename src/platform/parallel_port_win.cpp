@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <system_error>
 
 #include "platform/port_backends.h"
 
@@ -64,6 +65,15 @@ std::unique_ptr<PortIo> OpenDriverDllPort(std::uint16_t address, std::string* wh
         LoadLibraryExW(kDriverDllName, nullptr,
                        LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_MOD_NOT_FOUND) {
+            // There but unusable: a 32-bit copy, a missing dependency, a blocked file.
+            char text[160];
+            std::snprintf(text, sizeof text, "inpoutx64.dll could not be loaded: error %lu (%s)",
+                          static_cast<unsigned long>(error),
+                          std::system_category().message(static_cast<int>(error)).c_str());
+            return fail(text);
+        }
         return fail(
             "inpoutx64.dll not found (put it beside the program and install its driver once "
             "as administrator)");

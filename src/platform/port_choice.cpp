@@ -1,5 +1,6 @@
 #include "platform/port_choice.h"
 
+#include <cerrno>
 #include <charconv>
 
 #include "platform/port_backends.h"
@@ -117,9 +118,13 @@ std::unique_ptr<PortIo> OpenChosenPort(const PortChoice& choice, std::string* wh
     std::unique_ptr<PortIo> port;
     for (const PortAttempt& attempt : PortAttempts(choice, ThisPortPlatform(), &reasons)) {
         std::string reason;
+        bool tryNoFurther = false;
         switch (attempt.backend) {
             case PortBackend::kPpdev:
                 port = OpenPpdevPort(attempt.device, &reason);
+                // A ppdev device that exists but is busy or forbidden is the port: going round it
+                // with direct I/O would fight its holder for the lines.
+                tryNoFurther = !port && (errno == EBUSY || errno == EACCES || errno == EPERM);
                 break;
             case PortBackend::kDirectIo:
                 port = OpenDirectIoPort(attempt.address, &reason);
@@ -132,6 +137,9 @@ std::unique_ptr<PortIo> OpenChosenPort(const PortChoice& choice, std::string* wh
             return port;
         }
         Append(&reasons, reason);
+        if (tryNoFurther) {
+            break;
+        }
     }
     if (why != nullptr) {
         *why = reasons;

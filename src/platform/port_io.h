@@ -11,6 +11,9 @@ public:
     virtual ~PortIo() = default;
     virtual void WriteData(std::uint8_t value) = 0;
     virtual std::uint8_t ReadStatus() = 0;
+    // Why an access failed (the device went away, another program claimed the port), empty while
+    // none has. A failed access changes no line, and its status read means nothing.
+    virtual std::string Failure() const { return {}; }
 };
 
 // Opens the first parallel port: Linux ppdev on /dev/parport0 first, then direct I/O at

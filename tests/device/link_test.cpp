@@ -92,6 +92,17 @@ INSTANTIATE_TEST_SUITE_P(
                   Frame({0x09, 0x23}, 1, 3000)}),
     CaseName{});
 
+// With --osc each SCK phase lasts 24 oscillator periods and 5 % more, rounded up to the next
+// nanosecond: the margin covers a crystal a little faster than its label.
+TEST(DataSheetTiming, EachPhaseIs24PeriodsAndTheMargin) {
+    const std::pair<std::uint64_t, std::int64_t> cases[] = {
+        {12'000'000, 2100}, {11'059'200, 2279}, {24'000'000, 1050}, {3'000'000, 8400}};
+    for (const auto& [hz, ns] : cases) {
+        EXPECT_EQ(DataSheetLinkTiming(hz).clockLowNanoseconds, ns) << hz;
+        EXPECT_EQ(DataSheetLinkTiming(hz).clockHighNanoseconds, ns) << hz;
+    }
+}
+
 // An open port stays open for the actions after it.
 TEST(PortAccess, AFailedOpenGivesItsReasonAndIsTriedAgainAtTheNextAction) {
     int opens = 0;

@@ -157,7 +157,7 @@ const LoadCase kLoadCases[] = {
     {"MixedCaseObj", "a.Obj=12 browse=a.Obj", "@|B=12 bytes", "12", 0},
     {"DotInFolder", "x.obj/a=12 browse=x.obj/a", "@|B=12 bytes", "12", 0},
     {"IntelHex", "a.hex=hex browse=a.hex", "@|B=12 bytes", "hexImage", 0},
-    {"BadChecksumIsRaw", "a.bin=badsum browse=a.bin", "@|B=46 bytes", "badsum", 0},
+    {"BadChecksumRefused", "a.bin=badsum browse=a.bin", "@|box COULD NOT READ FILE", "-", 0},
     // Failures, in the order the user sees them.
     {"CancelAfterLoad", "a.bin=9 browse=a.bin cancel", "@|B=9 bytes|N=|B=|open", "-", 0},
     {"Missing", "browse=a.bin", kMissing, "-", 0},

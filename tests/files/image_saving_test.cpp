@@ -7,23 +7,56 @@
 #include <optional>
 #include <set>
 
-#include "files/replace_file.h"
+#include "platform/replace_file.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 #include "files_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::uint32_t kPlantedTag = 0x2a;
+
+// A FIFO at `path` and the read end of it, open without waiting for a writer; -1 on Windows.
+int MakeFifoWithReader(const fs::path& path) {
+#if defined(_WIN32)
+    (void)path;
+    return -1;
+#else
+    return mkfifo(path.c_str(), 0600) == 0 ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+#endif
+}
+
+// What was written into the FIFO so far; closes the read end.
+std::string DrainFifo(int reader) {
+    std::string received(2000, '\0');
+#if defined(_WIN32)
+    (void)reader;
+    received.clear();
+#else
+    received.resize(static_cast<std::size_t>(
+        std::max<ssize_t>(0, read(reader, received.data(), received.size()))));
+    close(reader);
+#endif
+    return received;
+}
+
 std::size_t ShortWrite(std::span<const unsigned char> bytes, std::FILE* stream) {
     return std::fwrite(bytes.data(), 1, bytes.size() / 2, stream);
 }
 
 // Words of the setup: "old" (image.bin holds 1000 older bytes), "link" (link.bin points to
-// image.bin, which has mode 0640), "tmp" (a temporary file left by an earlier save), "dir"
-// (image.bin is a folder with a file in it), and the failing steps "short", "flush", "close",
-// "nonew". The read found `count` bytes (`valid` 0: no completed read); a target of nullptr
-// cancels the dialog. Afterwards image.bin holds the bytes read when the save went through, else
-// what it held before (unknown after a failure writing in place).
+// image.bin, which has mode 0640), "tmp" (a link to the file "victim" planted under every
+// temporary name tried), "fifo" (image.bin is a FIFO with a reader), "dir" (image.bin is a folder
+// with a file in it), and the failing steps "short", "flush", "close", "nonew". The read found
+// `count` bytes (`valid` 0: no completed read); a target of nullptr cancels the dialog. Afterwards
+// image.bin holds the bytes read when the save went through, else what it held before (unknown
+// after a failure writing in place).
 struct SaveCase {
     const char* name;
     const char* setup;
@@ -45,8 +78,8 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
         test_support::WriteFileBytes(image, old);
     }
 #if defined(_WIN32)
-    if (has("link")) {
-        GTEST_SKIP() << "symbolic links and permission bits are not Windows file attributes";
+    if (has("link") || has("tmp") || has("fifo")) {
+        GTEST_SKIP() << "symbolic links, FIFOs and permission bits are not Windows file attributes";
     }
 #endif
     if (has("link")) {
@@ -54,8 +87,10 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
         fs::create_symlink("image.bin", data.path() / "link.bin");
     }
     if (has("tmp")) {
-        test_support::WriteFileBytes(TemporaryFileName(image.string(), 0), "someone else's");
+        test_support::WriteFileBytes(data.path() / "victim", "someone else's");
+        fs::create_symlink("victim", TemporaryFileName(image.string(), kPlantedTag));
     }
+    const int fifoReader = has("fifo") ? MakeFifoWithReader(image) : -1;
     if (has("dir")) {
         fs::create_directories(image / "inside");
     }
@@ -74,6 +109,9 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
     steps.createNew =
         has("nonew") ? +[](const char*) -> std::FILE* { return errno = EACCES, nullptr; }
                      : steps.createNew;
+    if (has("tmp")) {
+        steps.temporaryTag = [] { return kPlantedTag; };
+    }
 
     OnSave(window, steps);
 
@@ -85,14 +123,18 @@ TEST_P(SaveTest, WritesTheWholeImageOrLeavesTheFileAsItWas) {
     }
     EXPECT_EQ(entries, c.entries);
     const bool saved = events == "save dialog" && c.target;
-    if (saved || !has("nonew")) {
+    if (has("fifo")) {
+        EXPECT_EQ(DrainFifo(fifoReader), read);
+        EXPECT_EQ(fs::status(image).type(), fs::file_type::fifo);
+    } else if (saved || !has("nonew")) {
         EXPECT_EQ(test_support::FileBytes(image), saved ? read : old);
     }
     if (has("link")) {
         EXPECT_EQ(fs::status(image).permissions(), fs::perms(0640));
     }
-    EXPECT_EQ(test_support::FileBytes(TemporaryFileName(image.string(), 0)),
-              has("tmp") ? "someone else's" : "");
+    if (has("tmp")) {
+        EXPECT_EQ(test_support::FileBytes(data.path() / "victim"), "someone else's");
+    }
 }
 
 const char* const kSaved = "save dialog";
@@ -102,7 +144,9 @@ const SaveCase kSaveCases[] = {
     {"FullImage", "", "image.bin", kSaved, "image.bin", 1, 8192},
     {"OverLongerFile", "old", "image.bin", kSaved, "image.bin"},
     {"ThroughLink", "old link", "link.bin", kSaved, "image.bin link.bin"},
-    {"BesideOldTemporary", "tmp", "image.bin", kSaved, "image.bin image.bin.0.tmp"},
+    {"PlantedLinkNotFollowed", "old tmp", "image.bin", kSaved,
+     "image.bin image.bin.tmp-0000002a victim"},
+    {"FifoWrittenInPlace", "fifo", "image.bin", kSaved, "image.bin"},
     {"ShortWriteOverFile", "old short", "image.bin", kFailed, "image.bin"},
     {"FlushFailsOverFile", "old flush", "image.bin", kFailed, "image.bin"},
     {"CloseFailsOverFile", "old close", "image.bin", kFailed, "image.bin"},

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/image_store.h"
@@ -281,6 +282,25 @@ TEST_F(ActionTest, EraseAsksFirst) {
     EXPECT_FALSE(chip->InProgrammingMode());
     EXPECT_EQ(imageStore.deviceImageValid, 0);
     EXPECT_EQ(imageStore.fileByteCount, 16);
+}
+
+// A port that fails during an action (its device gone, claimed by another program) stops the
+// worker as a cancel does; the window says so once the action has ended, shows nothing the dead
+// port read, and lets the port go so that the next action opens it afresh.
+TEST_F(ActionTest, APortFailureStopsTheActionAndIsReportedAfterIt) {
+    OpenFakePort();
+    port->statusSource = [this] {
+        if (port->statusReads > 20) {
+            port->failure = "/dev/parport0: PPRSTATUS: No such device";
+        }
+        return std::uint8_t{0};
+    };
+    OnRead(window);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"COULD NOT OPEN PARALLEL PORT|ERROR|" +
+                                                std::to_string(MB_OK)});
+    EXPECT_EQ(imageStore.deviceImageValid, 0);
+    EXPECT_EQ(view.LastStatus(), "CANCELLED");
+    EXPECT_EQ(CurrentPort(), nullptr);
 }
 
 // The read worker on its own thread, cancelled from this one at random points: the handover of

@@ -28,12 +28,16 @@ TEST_F(ChipLink, ObeysOnlyWhileEnabledErasesWritesAndReadsBack) {
     ChipErase();
     WriteCodeByte(0x0123, 0x5C);
     EXPECT_EQ(ReadCodeByte(0x0123), 0xFF) << "an ignored read shifts nothing out";
+    ProgrammingEnable();  // 9.86 ms after RST rose: too early, ignored
+    WriteCodeByte(0x0123, 0x5C);
+    timer->DelayMicroseconds(10000);
     ProgrammingEnable();
     SetProgrammingMode(0);  // reset low clears the enable
     SetProgrammingMode(1);
+    timer->DelayMicroseconds(10000);
     WriteCodeByte(0x0123, 0x5C);
     EXPECT_EQ(chip->Counts().obeyed, 1u);
-    EXPECT_EQ(chip->Counts().ignored, 4u);
+    EXPECT_EQ(chip->Counts().ignored, 6u);
     ProgrammingEnable();
     ChipErase();
     EXPECT_EQ(ReadCodeByte(0x0040), 0x00) << "reads answer 0x00 while the chip erases";
@@ -50,18 +54,25 @@ TEST_F(ChipLink, ObeysOnlyWhileEnabledErasesWritesAndReadsBack) {
     expected[0x1555] = 0x87;
     expected[0x1556] = 0xF5;
     EXPECT_EQ(std::vector<std::uint8_t>(chip->Flash().begin(), chip->Flash().end()), expected);
+    ASSERT_EQ(chip->Violations().size(), 1u);
+    EXPECT_EQ(chip->Violations()[0].kind, sim::ViolationKind::kEnableTooEarly);
+    EXPECT_EQ(chip->Violations()[0].what,
+              "Programming Enable ignored: 9860000 ns after RST rose, need 10 ms");
+    chip->ClearViolations();
 }
 
-TEST_F(ChipLink, AWriteCycleLongerThanThePauseLosesTheNextWriteAndReadsAnswerTheComplement) {
+// Bits 6..0 already read new: only bit 7 tells that the write is still running.
+TEST_F(ChipLink, AWriteCycleLongerThanThePauseLosesTheNextWriteAndReadsAnswerBit7Complemented) {
     chip->SetWriteCycleNanoseconds(sim::kSlowWriteCycleNanoseconds);
     SetProgrammingMode(1);
+    timer->DelayMicroseconds(10000);
     ProgrammingEnable();
     WriteCodeByte(0x0000, 0x11);
     const std::uint64_t busyUntil = chip->BusyUntilNs();
     WriteCodeByte(0x1ABC, 0x22);
     timer->DelayMicroseconds(10000);
     WriteCodeByte(0x0100, 0x3C);
-    EXPECT_EQ(ReadCodeByte(0x0100), 0xC3);
+    EXPECT_EQ(ReadCodeByte(0x0100), 0xBC);
     SetProgrammingMode(0);
     EXPECT_EQ(chip->Flash()[0x1ABC], 0xFF);
     ASSERT_EQ(chip->Violations().size(), 1u);

@@ -28,6 +28,7 @@ TEST_P(LockModeTest, BlocksWhatItsModeBlocksUntilAChipErase) {
     const LockCase& c = GetParam();
     chip->Flash()[0x10] = 0x5A;
     SetProgrammingMode(1);
+    cycleTimer->DelayMicroseconds(10'000);
     ProgrammingEnable();
     WriteLockBits(c.mode);
     EXPECT_EQ(chip->LockBits(), c.lockBits);
@@ -52,5 +53,38 @@ INSTANTIATE_TEST_SUITE_P(Modes, LockModeTest,
                                            LockCase{"Mode3", 3, 0x3, 0x5A, 0xFF},
                                            LockCase{"Mode4", 4, 0x7, 0x5A, 0xFF}),
                          CaseName{});
+
+class ChipRules : public DeviceFixture {
+protected:
+    ChipRules() : DeviceFixture(10'000, true) {}
+    void Enter() {
+        SetProgrammingMode(1);
+        cycleTimer->DelayMicroseconds(10'000);
+        ProgrammingEnable();
+    }
+};
+
+// Write Lock Bits needs its cycle: RST falling at once leaves the bits as they were. A
+// data-memory instruction with bits 7..6 set is no instruction at all.
+TEST_F(ChipRules, ALockCutShortAndAStrayDataInstructionChangeNothing) {
+    Enter();
+    SendByte(0xAC);
+    SendByte(LockBitsByte(3));
+    SendByte(0x00);
+    SetProgrammingMode(0);
+    EXPECT_EQ(chip->LockBits(), 0);
+    Enter();
+    SendByte(0x46);  // Write Data to 0x010 with bit 6 set
+    SendByte(0x10);
+    SendByte(0x77);
+    cycleTimer->DelayMicroseconds(3000);
+    SetProgrammingMode(0);
+    EXPECT_EQ(chip->Eeprom()[0x010], 0xFF);
+    ASSERT_EQ(chip->Violations().size(), 2u);
+    EXPECT_TRUE(chip->Violations()[0].what.starts_with("RST fell during Write Lock Bits (busy"));
+    EXPECT_EQ(chip->Violations()[1].what,
+              "unknown instruction 0x46: a data-memory instruction has bits 7..6 clear");
+    chip->ClearViolations();
+}
 
 }  // namespace

@@ -15,8 +15,9 @@
 
 namespace {
 
-// A chip file that cannot be read or saved leaves the chip and the file as they were.
-TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughATemporaryFile) {
+// A chip file that cannot be read or saved leaves the chip and the file as they were; a saved
+// one replaces the file the link points to, and the link stays.
+TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughTheLink) {
     const test_support::ScratchDir dir;
     const std::string path = (dir.path() / "CHIP.bin").string();
     test_support::WriteFileBytes(path, std::string(8193, 'x'));
@@ -26,15 +27,18 @@ TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughATemporaryFile) {
     EXPECT_EQ(why, path + " holds more than 8192 bytes");
     EXPECT_FALSE(sim::LoadFlashFile(chip, path + "x", &why));
     EXPECT_EQ(why, "cannot open " + path + "x");
-    std::filesystem::create_directory(path + ".tmp");  // makes the write fail
     chip.Flash()[8191] = 0x42;
-    EXPECT_FALSE(sim::SaveFlashFile(chip, path, &why));
-    EXPECT_EQ(why, "cannot write " + path + ".tmp");
-    EXPECT_EQ(test_support::FileBytes(path), std::string(8193, 'x'));
-    std::filesystem::remove(path + ".tmp");
-    ASSERT_TRUE(sim::SaveFlashFile(chip, path, &why)) << why;
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    const std::string missing = (dir.path() / "none" / "CHIP.bin").string();
+    EXPECT_FALSE(sim::SaveFlashFile(chip, missing, &why));
+    EXPECT_TRUE(why.starts_with(missing + ": cannot create a temporary file beside it: ")) << why;
+#if !defined(_WIN32)
+    const std::string link = (dir.path() / "link.bin").string();
+    std::filesystem::create_symlink("CHIP.bin", link);
+    ASSERT_TRUE(sim::SaveFlashFile(chip, link, &why)) << why;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     EXPECT_EQ(test_support::FileBytes(path), std::string(8191, '\xFF') + "\x42");
+#endif
     const sim::ChipModel s51 = *sim::MakeChipModel("at89s51");
     EXPECT_FALSE(sim::LoadFlashFile(*s51.cells, path, &why)) << "a bare image is an AT89S8252's";
     EXPECT_EQ(why, path + " holds an AT89S8252, not an AT89S51: name that chip or another file");

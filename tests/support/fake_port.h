@@ -75,8 +75,11 @@ public:
         return statusSource ? statusSource() : 0;
     }
 
+    std::string Failure() const override { return failure; }
+
     std::vector<Access> accesses;
     std::function<std::uint8_t()> statusSource;
+    std::string failure;  // what Failure() reports
     int statusReads = 0;
 
 private:

@@ -24,7 +24,7 @@ TEST_P(CompareTest, ShowsTheVerdictOverTheFileLength) {
     imageStore.deviceImageValid = c.deviceValid;
     imageStore.fileByteCount = c.fileCount;
     imageStore.deviceByteCount = 300;
-    for (int i = 0; i < kImageSize; ++i) {
+    for (int i = 0; i < kCodeMemoryBytes; ++i) {
         imageStore.FileImage[i] = imageStore.DeviceImage[i] = (i * 13 + 0x80) & 0xFF;
     }
     if (c.differingAddress >= 0) {

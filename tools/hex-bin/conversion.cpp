@@ -5,7 +5,8 @@
 
 #include "hex-bin/firmware_parser.h"
 #include "object_file.h"
-#include "replace_file.h"
+#include "platform/file_names.h"
+#include "platform/replace_file.h"
 
 namespace hexbin {
 namespace {
@@ -28,7 +29,7 @@ int Convert(const std::filesystem::path& objectPath, const std::filesystem::path
                << parsed.error->message << '\n';
         return kExitConversionFailed;
     }
-    if (const auto failure = ReplaceFile(binaryPath, parsed.image)) {
+    if (const auto failure = ReplaceFileContents(Utf8FromPath(binaryPath), parsed.image)) {
         errors << "hex-bin: " << binaryPath.string() << ": " << *failure << '\n';
         return kExitConversionFailed;
     }

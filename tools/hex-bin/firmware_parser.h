@@ -41,6 +41,8 @@ struct ParseResult {
     Format format = Format::kUnknown;
     // On success: addresses 0 .. highest address given, bytes nobody gave are 0xFF (erased flash).
     std::vector<std::uint8_t> image;
+    // For each byte of the image: whether a record gave it (false for the 0xFF of a gap).
+    std::vector<bool> given;
     std::optional<ParseError> error;
 
     bool ok() const { return !error.has_value(); }

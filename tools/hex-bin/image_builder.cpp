@@ -50,11 +50,15 @@ std::optional<ParseError> ImageBuilder::Place(std::uint64_t address,
     return std::nullopt;
 }
 
-std::vector<std::uint8_t> ImageBuilder::TakeImage() {
+std::vector<std::uint8_t> ImageBuilder::TakeImage(std::vector<bool>& given) {
+    given.clear();
     if (!highest_) {
         return {};
     }
     bytes_.resize(*highest_ + 1);
+    for (std::size_t at = 0; at <= *highest_; ++at) {
+        given.push_back(sourceLine_[at] != 0);
+    }
     sourceLine_.clear();
     highest_.reset();
     return std::move(bytes_);

@@ -24,7 +24,8 @@ public:
     bool HasData() const { return highest_.has_value(); }
 
     // Addresses 0 .. highest placed; bytes no record gave stay 0xFF, as erased flash reads.
-    std::vector<std::uint8_t> TakeImage();
+    // `given` gets, for each address of the image, whether a record gave it.
+    std::vector<std::uint8_t> TakeImage(std::vector<bool>& given);
 
 private:
     std::size_t capacity_;

@@ -122,7 +122,7 @@ ParseResult ReadIntelHex(const std::vector<TextLine>& lines, std::size_t capacit
                 }
                 ParseResult result;
                 result.format = Format::kIntelHex;
-                result.image = image.TakeImage();
+                result.image = image.TakeImage(result.given);
                 return result;
             }
             case 0x02:

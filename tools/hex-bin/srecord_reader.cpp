@@ -112,7 +112,7 @@ ParseResult Finish(ImageBuilder& image, std::size_t line) {
     }
     ParseResult result;
     result.format = Format::kMotorolaSRecord;
-    result.image = image.TakeImage();
+    result.image = image.TakeImage(result.given);
     return result;
 }
 
