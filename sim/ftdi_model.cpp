@@ -50,10 +50,17 @@ void FtdiModel::Advance(std::uint64_t numerator, std::uint64_t denominator) {
     }
 }
 
+void FtdiModel::CatchUpWithHost() {
+    if (hostNowNs_ && hostNowNs_() > clock_.ns) {
+        clock_ = Clock{hostNowNs_(), 0, 1};
+    }
+}
+
 bool FtdiModel::ControlRequest() {
     if (unplugged_) {
         return Fail(FtdiUnpluggedMessage());
     }
+    CatchUpWithHost();
     ++controlRequests_;
     Advance(busLatencyNs_, 1);
     return true;
@@ -85,6 +92,7 @@ bool FtdiModel::Write(std::span<const std::uint8_t> bytes) {
     if (unplugged_) {
         return Fail(FtdiUnpluggedMessage());
     }
+    CatchUpWithHost();
     const std::uint64_t room = unplugAt_ - bytesWritten_;
     const std::size_t taken = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), room));
     bytesWritten_ += taken;
@@ -109,6 +117,7 @@ bool FtdiModel::Read(std::span<std::uint8_t> into, int timeoutMilliseconds) {
     if (unplugged_) {
         return Fail(FtdiUnpluggedMessage());
     }
+    CatchUpWithHost();
     std::size_t got = 0;
     while (got < into.size() && !answers_.empty()) {
         if (consumed_ >= fetchedUpTo_) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -12,6 +13,9 @@
 #include "sim/vcd_trace.h"
 
 namespace sim {
+
+// The same clock type as the cable's (simulated_cable.h).
+using NanosecondClock = std::function<std::uint64_t()>;
 
 // What an FTDI adapter model shares, whatever its mode: its own clock, which the chip sees; the
 // round trips the host waits for; the wiring to the chip; the injected faults.
@@ -56,6 +60,11 @@ public:
     std::uint64_t RoundTrips() const { return roundTrips_; }
     std::uint64_t ControlRequests() const { return controlRequests_; }
     std::uint64_t BusLatencyNs() const { return busLatencyNs_; }
+
+    // Lets the host's own waits count: at every call the model's clock first moves up to
+    // `hostNowNs` when that is later (the adapter idled while the host slept). The model's clock
+    // never goes back, so host time can only lengthen what the chip sees.
+    void FollowHostClock(NanosecondClock hostNowNs) { hostNowNs_ = std::move(hostNowNs); }
 
     // Starts tracing the chip's pins from now; nullptr stops it. The trace must outlive the model
     // or be detached.
@@ -110,6 +119,7 @@ private:
     void DriveLine(Pin pin, std::uint8_t adapterPin, std::uint16_t levels, std::uint16_t driven);
     void NoteMiso();
     void RoundTrip();
+    void CatchUpWithHost();
 
     std::shared_ptr<SerialChip> chip_;
     AdapterWiring wiring_;
@@ -117,6 +127,7 @@ private:
     std::uint64_t startNs_;
     Clock clock_;
     VcdTrace* trace_ = nullptr;
+    NanosecondClock hostNowNs_;
     bool lastMiso_ = true;
 
     std::uint8_t latencyTimerMs_ = kPowerUpLatencyTimerMs;

@@ -86,8 +86,12 @@ TEST_F(Ft232rFixture, AnswersLagOneByteAndTheUartPinsComeFirst) {
     ASSERT_TRUE(model.SetBitMode(0xFF, FtdiBitMode::kSyncBitbang));
     ASSERT_TRUE(model.Write(Bytes{0x55, 0xAA}));
     EXPECT_EQ(ReadAll(model, 2), (Bytes{0xFF, 0x55}));
-    ASSERT_TRUE(model.Write(Bytes{0x00}));
+    const std::uint64_t hostNs = model.NowNs() + 5'000'000;  // the host slept 5 ms meanwhile
+    model.FollowHostClock([&hostNs] { return hostNs; });
+    ASSERT_TRUE(model.Write(Bytes{0x01}));
     EXPECT_EQ(ReadAll(model, 1), Bytes{0xAA}) << "one more byte captures the last state";
+    EXPECT_EQ(chip->edges.back(), (Edge{Pin::kSck, true, hostNs}))
+        << "the byte went out when the host sent it";
     EXPECT_EQ(trace.Changes().size(), chip->edges.size() - 3) << "the trace starts after power-up";
 }
 
