@@ -51,8 +51,13 @@ void FtdiModel::Advance(std::uint64_t numerator, std::uint64_t denominator) {
 }
 
 void FtdiModel::CatchUpWithHost() {
-    if (hostNowNs_ && hostNowNs_() > clock_.ns) {
-        clock_ = Clock{hostNowNs_(), 0, 1};
+    if (!hostNowNs_) {
+        return;
+    }
+    const std::uint64_t now = hostNowNs_();
+    if (now > hostLastNs_) {
+        clock_ = Clock{clock_.ns + (now - hostLastNs_) + (clock_.remainder > 0 ? 1 : 0), 0, 1};
+        hostLastNs_ = now;
     }
 }
 

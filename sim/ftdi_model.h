@@ -61,10 +61,14 @@ public:
     std::uint64_t ControlRequests() const { return controlRequests_; }
     std::uint64_t BusLatencyNs() const { return busLatencyNs_; }
 
-    // Lets the host's own waits count: at every call the model's clock first moves up to
-    // `hostNowNs` when that is later (the adapter idled while the host slept). The model's clock
-    // never goes back, so host time can only lengthen what the chip sees.
-    void FollowHostClock(NanosecondClock hostNowNs) { hostNowNs_ = std::move(hostNowNs); }
+    // Lets the host's own waits count: whatever time passes on `hostNowNs` between two calls is
+    // time the adapter idled, after everything before it had run (a host waits only once a
+    // round trip told it the stream before has run). The model's clock never goes back, so host
+    // time can only lengthen what the chip sees.
+    void FollowHostClock(NanosecondClock hostNowNs) {
+        hostNowNs_ = std::move(hostNowNs);
+        hostLastNs_ = hostNowNs_();
+    }
 
     // Starts tracing the chip's pins from now; nullptr stops it. The trace must outlive the model
     // or be detached.
@@ -128,6 +132,7 @@ private:
     Clock clock_;
     VcdTrace* trace_ = nullptr;
     NanosecondClock hostNowNs_;
+    std::uint64_t hostLastNs_ = 0;
     bool lastMiso_ = true;
 
     std::uint8_t latencyTimerMs_ = kPowerUpLatencyTimerMs;

@@ -22,6 +22,7 @@ AdapterOpener SimulatedAdapterOpener(const AdapterChoice& choice,
         if (!model) {
             return nullptr;
         }
+        model->FollowHostClock(MonotonicNanoseconds);
         simulated.model = model.get();
         return StartFtdiAdapter(choice, std::move(model), why);
     };
