@@ -1,16 +1,16 @@
 // isp8252: the programmer, driving a real cable on the first parallel port, or on the port
 // named by the environment variable ISP8252_PORT (a ppdev device or an I/O address).
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/programmer_app.h"
 #include "device/port_access.h"
+#include "framework/gui_application.h"
 #include "platform/port_choice.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    const GuiApplication application(argc, argv);
     const char* portText = std::getenv(kPortEnvironmentVariable);
     std::string why;
     // A malformed choice is named once here; device actions then show that the port could

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "app/device_display.h"
 #include "app/image_store.h"
 #include "cli/image_input.h"
 #include "cli/terminal_view.h"
@@ -17,6 +16,7 @@
 #include "device/serial_link.h"
 #include "device/timing.h"
 #include "files/raw_image.h"
+#include "operations/device_display.h"
 #include "operations/device_session.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"

@@ -1,11 +1,11 @@
 #include "operations/erase_action.h"
 
-#include "app/device_display.h"
 #include "app/main_window_view.h"
 #include "device/port_access.h"
 #include "device/programming_commands.h"
 #include "device/serial_link.h"
 #include "framework/message_box_types.h"
+#include "operations/device_display.h"
 #include "operations/device_gate.h"
 
 void OnErase(MainWindowView& window) {
