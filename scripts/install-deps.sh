@@ -25,6 +25,7 @@ packages=(
 windows_packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix
   wine wine64
+  xvfb xauth                            # a display for the Win32 window tests under Wine
   googletest                            # its sources, compiled for Windows
 )
 if [ "${1:-}" = "--windows" ]; then

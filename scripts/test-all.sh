@@ -41,8 +41,9 @@ run_preset tsan --target isp_widget_free_tests -LE gui -E '_NOT_BUILT$'
 echo "=== fuzz: firmware parser"
 bash scripts/fuzz.sh "${ISP_FUZZ_SECONDS:-60}"
 
-# Windows: the command line, the converter and every widget-free test area, cross-compiled with
-# MinGW-w64 and run under Wine without a display, in a Wine prefix of the build's own.
+# Windows: the window programs over the Win32 backend, the command line, the converter and every
+# test area (the GUI tests against the Win32 backend), cross-compiled with MinGW-w64 and run
+# under Wine, in a Wine prefix of the build's own.
 echo "=== windows-cross: install, configure and build"
 bash scripts/install-deps.sh --windows
 windows_start=$SECONDS
@@ -51,6 +52,8 @@ cmake --build --preset windows-cross -j "$jobs"
 export WINEDEBUG=-all WINEPREFIX=$PWD/build/windows-cross/wineprefix
 [ -f "$WINEPREFIX/system.reg" ] || wineboot --init >/dev/null 2>&1
 echo "=== windows-cross: tests under Wine"
-ctest --preset windows-cross -j "$jobs" --timeout 600
+# The Win32 window programs' tests run on a virtual display of their own (xvfb-run picks a free
+# one); the rest need none.
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows-cross -j "$jobs" --timeout 600
 wineserver --wait
 echo "=== windows-cross: $((SECONDS - windows_start)) s"

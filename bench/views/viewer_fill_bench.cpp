@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         const std::uint64_t start = MonotonicNanoseconds();
         auto* viewer = new CDataDlg(kFileContents);
         viewer->Create(nullptr);
-        viewer->show();
+        viewer->Show();
         QCoreApplication::processEvents();
         samples.push_back(MonotonicNanoseconds() - start);
         if (viewer->ListCount(IDC_VIEW_LIST) != kCodeMemoryBytes) {

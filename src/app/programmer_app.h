@@ -10,5 +10,5 @@ public:
 
 // The program's start-up: the two images, then the shared timer (which starts its 5000 ms
 // calibration), then the application object, whose initialisation runs the main window.
-// A QApplication must exist. Returns the process's exit status.
+// A GuiApplication must exist. Returns the process's exit status.
 int RunProgrammer();

@@ -1,8 +1,5 @@
 #include "app/programmer_dlg.h"
 
-#include <QPaintEvent>
-#include <QPainter>
-#include <QStyle>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -14,12 +11,12 @@
 #include "files/convert_dlg.h"
 #include "files/image_loading.h"
 #include "files/image_saving.h"
-#include "framework/icon_resource.h"
 #include "framework/ui_seam.h"
 #include "operations/action_dlg.h"
 #include "operations/device_actions.h"
 #include "operations/erase_action.h"
 #include "platform/file_names.h"
+#include "resources/dialog_templates.h"
 #include "views/compare_action.h"
 #include "views/contents_lines.h"
 #include "views/data_dlg.h"
@@ -52,11 +49,10 @@ void StoreCurrentDirectory(char* buffer) {
 
 }  // namespace
 
-CProgrammerDlg::CProgrammerDlg(QWidget* parent)
-    : Dialog(IDD_PROGRAMMER_DIALOG, parent),
+CProgrammerDlg::CProgrammerDlg(Dialog* parent)
+    : Dialog(DialogTemplateById(IDD_PROGRAMMER_DIALOG), parent),
       startupDirectory(new char[kPathBufferSize]()),
-      filePath(new char[kPathBufferSize]()),
-      icon_(LoadIconResource(IDR_MAINFRAME)) {
+      filePath(new char[kPathBufferSize]()) {
     imageStore.fileLoaded = 0;
 }
 
@@ -68,7 +64,7 @@ CProgrammerDlg::~CProgrammerDlg() {
 
 bool CProgrammerDlg::OnInitDialog() {
     Dialog::OnInitDialog();
-    setWindowIcon(icon_);
+    SetIcon(IDR_MAINFRAME);
     StoreCurrentDirectory(startupDirectory);
     return true;
 }
@@ -89,19 +85,6 @@ void CProgrammerDlg::OnCancel() {
 
 bool CProgrammerDlg::OnCommand(int id) {
     return DispatchCommand(this, kCommands, id);
-}
-
-void CProgrammerDlg::paintEvent(QPaintEvent* event) {
-    if (!isMinimized()) {
-        Dialog::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    painter.eraseRect(rect());
-    const int iconSize = style()->pixelMetric(QStyle::PM_LargeIconSize);
-    const int x = (width() - iconSize + 1) / 2;
-    const int y = (height() - iconSize + 1) / 2;
-    icon_.paint(&painter, x, y, iconSize, iconSize);
 }
 
 void CProgrammerDlg::OnProg() {
@@ -132,12 +115,12 @@ void CProgrammerDlg::OnReload() {
     ::OnReload(*this);
 }
 
-void CProgrammerDlg::ShowContents(CDataDlg*& viewer, int viewKind) {
+void CProgrammerDlg::ShowContents(std::unique_ptr<CDataDlg>& viewer, int viewKind) {
     // One viewer per kind: a second press replaces the first with a fresh snapshot.
-    delete viewer;
-    viewer = new CDataDlg(viewKind, this);
+    viewer.reset();
+    viewer = std::make_unique<CDataDlg>(viewKind, this);
     viewer->Create(this);
-    viewer->show();
+    viewer->Show();
 }
 
 void CProgrammerDlg::SetItemText(int id, std::string_view text) {
@@ -158,14 +141,13 @@ std::optional<std::string> CProgrammerDlg::ChooseFileToSave(std::string_view def
 }
 
 void CProgrammerDlg::OpenConvertNotice() {
-    convertNotice_ = new CConvertDlg(this);
+    convertNotice_ = std::make_unique<CConvertDlg>(this);
     convertNotice_->Create(this);
     convertNotice_->ShowPainted();
 }
 
 void CProgrammerDlg::CloseConvertNotice() {
-    delete convertNotice_;
-    convertNotice_ = nullptr;
+    convertNotice_.reset();
 }
 
 void CProgrammerDlg::RunOperationDialog(int viewKind) {

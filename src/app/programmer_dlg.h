@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QIcon>
+#include <memory>
 
 #include "app/main_window_view.h"
 #include "framework/dialog.h"
@@ -12,18 +12,13 @@ class CConvertDlg;
 // side on the right, and a button for every action. Its texts are the whole display of the
 // program's state; each handler sets exactly the fields it names.
 class CProgrammerDlg final : public Dialog, public MainWindowView {
-    Q_OBJECT
-
 public:
-    explicit CProgrammerDlg(QWidget* parent = nullptr);
+    explicit CProgrammerDlg(Dialog* parent = nullptr);
     ~CProgrammerDlg() override;
 
-    // The icon a minimised window is dragged by.
-    QIcon OnQueryDragIcon() const { return icon_; }
-
-    CDataDlg* FileViewer() const { return fileViewer; }
-    CDataDlg* DeviceViewer() const { return deviceViewer; }
-    CConvertDlg* ConvertNotice() const { return convertNotice_; }
+    CDataDlg* FileViewer() const { return fileViewer.get(); }
+    CDataDlg* DeviceViewer() const { return deviceViewer.get(); }
+    CConvertDlg* ConvertNotice() const { return convertNotice_.get(); }
 
     // MainWindowView
     void SetItemText(int id, std::string_view text) override;
@@ -41,7 +36,6 @@ protected:
     bool OnInitDialog() override;
     void OnCancel() override;
     bool OnCommand(int id) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnProg();
@@ -53,14 +47,14 @@ private:
     void OnDeviceContents();
     void OnSave();
     void OnReload();
-    void ShowContents(CDataDlg*& viewer, int viewKind);
+    void ShowContents(std::unique_ptr<CDataDlg>& viewer, int viewKind);
 
     static const CommandEntry<CProgrammerDlg> kCommands[9];
 
     char* startupDirectory = nullptr;
     char* filePath = nullptr;
-    CDataDlg* fileViewer = nullptr;
-    CDataDlg* deviceViewer = nullptr;
-    QIcon icon_;
-    CConvertDlg* convertNotice_ = nullptr;
+    // The windows this one owns, destroyed with it.
+    std::unique_ptr<CDataDlg> fileViewer;
+    std::unique_ptr<CDataDlg> deviceViewer;
+    std::unique_ptr<CConvertDlg> convertNotice_;
 };

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "framework/standard_ids.h"
+
 // Dialog templates and the icon.
 inline constexpr int IDD_PROGRAMMER_DIALOG = 102;
 inline constexpr int IDD_ACTION_DIALOG = 129;
 inline constexpr int IDD_DATA_DIALOG = 130;
 inline constexpr int IDD_CONVERT_DIALOG = 132;
 inline constexpr int IDR_MAINFRAME = 128;
-
-// Standard command ids.
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
 
 // Main window (template 102).
 inline constexpr int IDC_PROG = 3;
@@ -34,6 +32,3 @@ inline constexpr int IDC_STATUS = 1019;
 // Contents viewer (template 130).
 inline constexpr int IDC_VIEW_TITLE = 1012;
 inline constexpr int IDC_VIEW_LIST = 1018;
-
-// A control with no id (a plain label).
-inline constexpr int IDC_STATIC = -1;

@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/device_display.h"
 #include "app/image_store.h"
 #include "cli/family_session.h"
 #include "cli/image_input.h"
@@ -26,6 +25,7 @@
 #include "device/serial_link.h"
 #include "device/timing.h"
 #include "files/raw_image.h"
+#include "operations/device_display.h"
 #include "operations/device_session.h"
 #include "operations/erase_action.h"
 #include "operations/workers.h"

@@ -5,11 +5,6 @@
 // The "CONVERTING FILE..." notice (template 132), shown while the converter runs. The program
 // blocks in the wait without pumping messages, so the notice is painted before the wait begins.
 class CConvertDlg final : public Dialog {
-    Q_OBJECT
-
 public:
-    explicit CConvertDlg(QWidget* parent = nullptr);
-
-    // Shows the notice and returns once it has been painted.
-    void ShowPainted();
+    explicit CConvertDlg(Dialog* parent = nullptr);
 };

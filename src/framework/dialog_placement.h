@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QPoint>
-#include <QRect>
-#include <QSize>
-
-class QWidget;
+#include "framework/geometry.h"
 
 // Where a dialog opens. Every template stands at 0, 0 without a centring style, and the
 // position follows from its owner:
@@ -14,16 +10,14 @@ class QWidget;
 //   it would stick out, so its caption can always be grabbed;
 // - an enabled owner (a modeless dialog): its top-left corner at the top-left corner of the
 //   owner's client area, not centred.
+// Each backend fills the input from its own windows.
 struct PlacementInput {
-    QSize dialogSize;
+    Size dialogSize;  // the whole window, frame and caption included
     bool hasOwner = false;
     bool ownerEnabled = false;
-    QRect ownerFrame;          // the owner's whole window, in screen coordinates
-    QPoint ownerClientOrigin;  // the owner's client area origin, in screen coordinates
-    QRect workArea;
+    Rect ownerFrame;          // the owner's whole window, in screen coordinates
+    Point ownerClientOrigin;  // the owner's client area origin, in screen coordinates
+    Rect workArea;
 };
 
-QPoint DialogTopLeft(const PlacementInput& input);
-
-// The input for a dialog of this size owned by this window (or none) on this desktop.
-PlacementInput PlacementFor(QSize dialogSize, const QWidget* owner);
+Point DialogTopLeft(const PlacementInput& input);

@@ -1,26 +1,24 @@
 #pragma once
 
-#include <QObject>
 #include <functional>
+#include <memory>
 
-// Turns the quit signals a desktop session or a terminal sends (SIGTERM, SIGHUP, SIGINT) into a
-// call on the user-interface thread, made from its event loop. The signal handler only writes a
-// byte to a pipe, the one thing it may safely do; a socket notifier on the other end of the pipe
-// wakes the event loop. Where there are no such signals this does nothing (a console control
-// handler could post the same call there). One instance at a time; the default handlers come
-// back when it goes.
-class QuitSignals final : public QObject {
-    Q_OBJECT
-
+// Turns the requests to quit that come from outside the window into a call on the
+// user-interface thread, made from its event loop: on Linux the signals a desktop session or a
+// terminal sends (SIGTERM, SIGHUP, SIGINT); on Windows the console's close, Ctrl-C and log-off
+// events and the session's end. One instance at a time; the default handling comes back when it
+// goes.
+class QuitSignals {
 public:
     explicit QuitSignals(std::function<void()> onQuit);
-    ~QuitSignals() override;
+    ~QuitSignals();
 
     QuitSignals(const QuitSignals&) = delete;
     QuitSignals& operator=(const QuitSignals&) = delete;
 
-private:
-    void Drain();
+    // The backend's part: the platform's own wiring.
+    struct Impl;
 
-    std::function<void()> onQuit_;
+private:
+    std::unique_ptr<Impl> impl_;
 };

@@ -1,7 +1,5 @@
 #include "framework/ui_seam.h"
 
-#include "framework/qt_ui_seam.h"
-
 namespace {
 
 UiSeam* g_installed = nullptr;
@@ -9,11 +7,7 @@ UiSeam* g_installed = nullptr;
 }  // namespace
 
 UiSeam& Ui() {
-    if (g_installed != nullptr) {
-        return *g_installed;
-    }
-    static QtUiSeam real;
-    return real;
+    return g_installed != nullptr ? *g_installed : PlatformUiSeam();
 }
 
 void SetUiSeam(UiSeam* seam) {

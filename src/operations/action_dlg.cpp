@@ -4,14 +4,15 @@
 #include "app/resource_ids.h"
 #include "operations/worker_bridge.h"
 #include "operations/workers.h"
+#include "resources/dialog_templates.h"
 
 // CANCEL is routed to the dialog's own cancel, which only asks the worker to stop.
 const CommandEntry<CActionDlg> CActionDlg::kCommands[1] = {
     {IDCANCEL, &CActionDlg::OnCancelCommand},
 };
 
-CActionDlg::CActionDlg(int kind, QWidget* parent)
-    : Dialog(IDD_ACTION_DIALOG, parent), viewKind(kind) {}
+CActionDlg::CActionDlg(int kind, Dialog* parent)
+    : Dialog(DialogTemplateById(IDD_ACTION_DIALOG), parent), viewKind(kind) {}
 
 CActionDlg::~CActionDlg() {
     // The worker only ever waits for this dialog while operationBusy is set, and the dialog can't

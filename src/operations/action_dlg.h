@@ -12,10 +12,8 @@ class WorkerBridge;
 // closed while that worker is busy; CANCEL, Escape and the close box only ask the worker to stop.
 // A quit request asks it to stop too, and ends the dialog as soon as the worker has finished.
 class CActionDlg final : public Dialog {
-    Q_OBJECT
-
 public:
-    explicit CActionDlg(int viewKind, QWidget* parent = nullptr);
+    explicit CActionDlg(int viewKind, Dialog* parent = nullptr);
     ~CActionDlg() override;
 
     int viewKind;

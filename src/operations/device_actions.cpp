@@ -1,11 +1,11 @@
 #include "operations/device_actions.h"
 
-#include "app/device_display.h"
 #include "app/image_store.h"
 #include "app/main_window_view.h"
 #include "app/resource_ids.h"
 #include "device/port_access.h"
 #include "framework/message_box_types.h"
+#include "operations/device_display.h"
 #include "operations/device_gate.h"
 #include "operations/workers.h"
 

@@ -1,6 +1,5 @@
 #include "operations/erase_action.h"
 
-#include "app/device_display.h"
 #include "app/main_window_view.h"
 #include "device/cycle_timer.h"
 #include "device/port_access.h"
@@ -8,6 +7,7 @@
 #include "device/serial_link.h"
 #include "device/timing.h"
 #include "framework/message_box_types.h"
+#include "operations/device_display.h"
 #include "operations/device_gate.h"
 
 void OnErase(MainWindowView& window) {

@@ -4,39 +4,57 @@
 
 #include "app/resource_ids.h"
 #include "framework/dialog.h"
+#include "framework/ui_thread.h"
 
 WorkerBridge::WorkerBridge(Dialog* dialog, std::function<void()> finished)
-    : dialog_(dialog), finished_(std::move(finished)) {}
-
-void WorkerBridge::RunSynchronously(std::function<void(Dialog&)> update) {
-    std::unique_lock lock(mutex_);
-    if (dialog_ == nullptr) {
-        return;
-    }
-    pending_ = std::move(update);
-    QMetaObject::invokeMethod(this, "Serve", Qt::QueuedConnection);
-    served_.wait(lock, [this] { return !pending_ || dialog_ == nullptr; });
+    : shared_(std::make_shared<Shared>()) {
+    shared_->dialog = dialog;
+    shared_->finished = std::move(finished);
 }
 
-void WorkerBridge::Serve() {
+WorkerBridge::~WorkerBridge() {
+    Detach();
+}
+
+void WorkerBridge::Wake() {
+    PostToUiThread([weak = std::weak_ptr<Shared>(shared_)] {
+        if (const std::shared_ptr<Shared> shared = weak.lock()) {
+            Serve(shared);
+        }
+    });
+}
+
+void WorkerBridge::RunSynchronously(std::function<void(Dialog&)> update) {
+    std::unique_lock lock(shared_->mutex);
+    if (shared_->dialog == nullptr) {
+        return;
+    }
+    shared_->pending = std::move(update);
+    Wake();
+    shared_->served.wait(lock, [this] { return !shared_->pending || shared_->dialog == nullptr; });
+}
+
+void WorkerBridge::Serve(const std::shared_ptr<Shared>& shared) {
+    std::function<void()> finished;
     {
-        std::lock_guard lock(mutex_);
-        if (dialog_ == nullptr) {
+        std::lock_guard lock(shared->mutex);
+        if (shared->dialog == nullptr) {
             return;
         }
-        if (pending_) {
-            std::exchange(pending_, nullptr)(*dialog_);
-            served_.notify_all();
+        if (shared->pending) {
+            std::exchange(shared->pending, nullptr)(*shared->dialog);
+            shared->served.notify_all();
         }
-        if (!closePending_) {
+        if (!shared->closePending) {
             return;
         }
-        closePending_ = false;
-        dialog_->SetDlgItemText(IDOK, "CLOSE");
+        shared->closePending = false;
+        shared->dialog->SetDlgItemText(IDOK, "CLOSE");
+        finished = shared->finished;
     }
     // Outside the lock: what follows may end the dialog.
-    if (finished_) {
-        finished_();
+    if (finished) {
+        finished();
     }
 }
 
@@ -58,17 +76,17 @@ void WorkerBridge::SetMainWindowItemText(int id, const char* text) {
 
 void WorkerBridge::SetCloseLabel() {
     // operationBusy is already clear: the dialog may end at any moment, so never wait for it.
-    std::lock_guard lock(mutex_);
-    if (dialog_ == nullptr) {
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->dialog == nullptr) {
         return;
     }
-    closePending_ = true;
-    QMetaObject::invokeMethod(this, "Serve", Qt::QueuedConnection);
+    shared_->closePending = true;
+    Wake();
 }
 
 void WorkerBridge::Detach() {
-    std::lock_guard lock(mutex_);
-    dialog_ = nullptr;
-    pending_ = nullptr;
-    served_.notify_all();
+    std::lock_guard lock(shared_->mutex);
+    shared_->dialog = nullptr;
+    shared_->pending = nullptr;
+    shared_->served.notify_all();
 }

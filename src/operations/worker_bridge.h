@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QObject>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "operations/operation_view.h"
@@ -15,13 +15,13 @@ class Dialog;
 // call returns at once and does nothing, so the dialog can join the worker without either thread
 // waiting for the other.
 //
-// All hand-over happens under one std::mutex; Qt is used only to wake the user-interface thread.
-class WorkerBridge final : public QObject, public OperationView {
-    Q_OBJECT
-
+// All hand-over happens under one std::mutex; the window system is used only to wake the
+// user-interface thread, and a wake-up that arrives after the bridge has gone finds nothing to do.
+class WorkerBridge final : public OperationView {
 public:
     // `finished` runs on the user-interface thread once the final relabel has been applied.
     explicit WorkerBridge(Dialog* dialog, std::function<void()> finished = {});
+    ~WorkerBridge() override;
 
     void SetProgressPosition(int position) override;
     void SetStatusText(const char* text) override;
@@ -32,13 +32,17 @@ public:
     void Detach();
 
 private:
-    Q_INVOKABLE void Serve();
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable served;
+        Dialog* dialog;  // null once detached
+        std::function<void(Dialog&)> pending;
+        bool closePending = false;
+        std::function<void()> finished;
+    };
+    static void Serve(const std::shared_ptr<Shared>& shared);
     void RunSynchronously(std::function<void(Dialog&)> update);
+    void Wake();
 
-    std::mutex mutex_;
-    std::condition_variable served_;
-    Dialog* dialog_;  // null once detached
-    std::function<void(Dialog&)> pending_;
-    bool closePending_ = false;
-    std::function<void()> finished_;
+    std::shared_ptr<Shared> shared_;
 };

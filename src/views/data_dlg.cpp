@@ -1,9 +1,11 @@
 #include "views/data_dlg.h"
 
 #include "app/resource_ids.h"
+#include "resources/dialog_templates.h"
 #include "views/contents_lines.h"
 
-CDataDlg::CDataDlg(int kind, QWidget* parent) : Dialog(IDD_DATA_DIALOG, parent), viewKind(kind) {}
+CDataDlg::CDataDlg(int kind, Dialog* parent)
+    : Dialog(DialogTemplateById(IDD_DATA_DIALOG), parent), viewKind(kind) {}
 
 bool CDataDlg::OnInitDialog() {
     Dialog::OnInitDialog();

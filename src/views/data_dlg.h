@@ -6,10 +6,8 @@
 // file image, kind 1 the device image. A snapshot taken when it opens; CLOSE, Escape and the
 // close box hide it.
 class CDataDlg final : public Dialog {
-    Q_OBJECT
-
 public:
-    explicit CDataDlg(int viewKind, QWidget* parent = nullptr);
+    explicit CDataDlg(int viewKind, Dialog* parent = nullptr);
 
     int viewKind;
 

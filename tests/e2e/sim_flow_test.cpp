@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/resource_ids.h"
 #include "child_process.h"
 #include "hex-bin/firmware_parser.h"
 #include "main_window_fixture.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -19,15 +18,20 @@ using SimFlowTest = MainWindowFixture;
 // A user's whole session on the simulated chip, with the example firmware and the real converter,
 // in folders with blanks in their names.
 TEST_F(SimFlowTest, LoadEraseProgramReadCompareAndSave) {
-    QTemporaryDir root{QDir::tempPath() + "/isp8252 end to end XXXXXX"};
-    const auto Path = [&root](const char* relative) { return root.filePath(relative); };
-    ASSERT_TRUE(QDir(root.path()).mkpath("start up") && QDir(root.path()).mkpath("my firmware"));
-    ASSERT_TRUE(QFile::copy(ISP_HEX_BIN_PATH, Path("start up/hex-bin")));
+    namespace fs = std::filesystem;
+    const test_support::ScratchDir root(/*blanks=*/true);
+    const auto Path = [&root](const char* relative) {
+        return (root.path() / relative).make_preferred().string();
+    };
+    ASSERT_TRUE(fs::create_directories(Path("start up")) &&
+                fs::create_directories(Path("my firmware")));
+    const fs::path converter(ISP_HEX_BIN_PATH);
+    ASSERT_TRUE(fs::copy_file(converter, fs::path(Path("start up")) / converter.filename()));
     ASSERT_TRUE(
-        QFile::copy(ISP_SOURCE_DIR "/examples/blink/blink.obj", Path("my firmware/blink.obj")));
+        fs::copy_file(ISP_SOURCE_DIR "/examples/blink/blink.obj", Path("my firmware/blink.obj")));
     Calibrate();
     OpenMainWindow();
-    std::strcpy(window->StartupDirectory(), Path("start up").toLocal8Bit().constData());
+    std::strcpy(window->StartupDirectory(), Path("start up").c_str());
     // Plays the operation dialog of a button to its end and checks its last status.
     const auto RunOperation = [this](int id, const char* status) {
         PressWithOperationDialog(id, {[](Dialog& d) { return d.GetDlgItemText(IDOK) == "CLOSE"; },
@@ -38,19 +42,19 @@ TEST_F(SimFlowTest, LoadEraseProgramReadCompareAndSave) {
                                           return true;
                                       }});
     };
-    const auto firmware = firmware::ParseFirmware(
-        test_support::FileBytes(Path("my firmware/blink.obj").toStdString()));
+    const auto firmware =
+        firmware::ParseFirmware(test_support::FileBytes(Path("my firmware/blink.obj")));
     ASSERT_TRUE(firmware.ok());
     const std::string bytes(firmware.image.begin(), firmware.image.end());
     ASSERT_NE(firmware.image.back(), 0xFF);  // so the read counts every byte of it
     const std::string size = std::to_string(bytes.size()) + " bytes";
 
     // Load: the object file goes through hex-bin.
-    seam.QueueOpenFileName(Path("my firmware/blink.obj").toStdString());
+    seam.QueueOpenFileName(Path("my firmware/blink.obj"));
     window->SendCommand(IDC_BROWSE);
     EXPECT_EQ(Text(IDC_FILE_NAME), "blink.obj");
     EXPECT_EQ(Text(IDC_FILE_BYTES), size);
-    EXPECT_EQ(test_support::FileBytes(Path("my firmware/blink.bin").toStdString()), bytes);
+    EXPECT_EQ(test_support::FileBytes(Path("my firmware/blink.bin")), bytes);
 
     // Erase, after confirming; the chip times its erase itself, the user takes a moment.
     chip->Flash().fill(0x00);
@@ -71,9 +75,9 @@ TEST_F(SimFlowTest, LoadEraseProgramReadCompareAndSave) {
     EXPECT_EQ(Text(IDC_COMPARE_RESULT), "SAME");
 
     // Save: the saved bytes are the firmware.
-    seam.QueueSaveFileName(Path("my firmware/read back.bin").toStdString());
+    seam.QueueSaveFileName(Path("my firmware/read back.bin"));
     window->SendCommand(IDC_SAVE);
-    EXPECT_EQ(test_support::FileBytes(Path("my firmware/read back.bin").toStdString()), bytes);
+    EXPECT_EQ(test_support::FileBytes(Path("my firmware/read back.bin")), bytes);
     EXPECT_EQ(seam.MessageBoxes().size(), 1u);  // only the erase question was ever asked
     EXPECT_EQ(seam.UnusedAnswers(), 0u);
 }

@@ -1,5 +1,3 @@
-#include <QApplication>
-#include <QWindow>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -7,28 +5,16 @@
 
 #include "app/resource_ids.h"
 #include "files/convert_dlg.h"
+#include "framework/ui_thread.h"
+#include "gui_driver.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
 
 namespace {
 
-// While alive, counts the paint events conversion notices receive and runs `act` at the first.
-class NoticePaints final : public QObject {
-public:
-    NoticePaints() { qApp->installEventFilter(this); }
-    ~NoticePaints() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && qobject_cast<CConvertDlg*>(watched) != nullptr) {
-            ++paints;
-            if (act) {
-                std::exchange(act, nullptr)();
-            }
-        }
-        return false;
-    }
-    int paints = 0;
-    std::function<void()> act;
-};
+bool IsNotice(const Dialog& dialog) {
+    return dynamic_cast<const CConvertDlg*>(&dialog) != nullptr;
+}
 
 class ConvertNoticeTest : public MainWindowFixture {};
 
@@ -37,17 +23,16 @@ class ConvertNoticeTest : public MainWindowFixture {};
 // open it returns. (Its template, caption and place are the framework's.)
 TEST_F(ConvertNoticeTest, IsPaintedBeforeTheWaitBegins) {
     OpenMainWindow();
-    const NoticePaints paints;
+    const gui_test::PaintWatch paints(IsNotice);
     bool queuedServed = false;  // as a display's expose and paint requests are queued
-    QMetaObject::invokeMethod(
-        qApp, [&queuedServed] { queuedServed = true; }, Qt::QueuedConnection);
+    PostToUiThread([&queuedServed] { queuedServed = true; });
     window->OpenConvertNotice();
-    EXPECT_GE(paints.paints, 1);
+    EXPECT_GE(paints.Paints(), 1);
     EXPECT_TRUE(queuedServed);
     CConvertDlg* notice = window->ConvertNotice();
     ASSERT_NE(notice, nullptr);
-    EXPECT_TRUE(notice->isVisible());
-    EXPECT_EQ(notice->parentWidget(), window.get());
+    EXPECT_TRUE(notice->IsVisible());
+    EXPECT_EQ(gui_test::OwnerOf(*notice), window.get());
     window->CloseConvertNotice();
     EXPECT_EQ(window->ConvertNotice(), nullptr);
 }
@@ -65,16 +50,16 @@ TEST_P(QuitWhileNoticePaintsTest, WaitsForTheLoadHandler) {
     std::strcpy(window->StartupDirectory(), (directory.path() / "start up").string().c_str());
     seam.QueueOpenFileName((directory.path() / "blink.obj").string());
     bool delivered = false;
-    NoticePaints onPaint;
+    gui_test::PaintWatch onPaint(IsNotice);
     onPaint.act = [&] {
-        GetParam() ? window->RequestQuit() : static_cast<void>(window->windowHandle()->close());
-        delivered = window->isVisible() && window->FilePath() != nullptr;
+        GetParam() ? window->RequestQuit() : gui_test::RequestClose(*window);
+        delivered = window->IsVisible() && window->FilePath() != nullptr;
     };
     window->SendCommand(IDC_BROWSE);
     EXPECT_TRUE(delivered);
     ASSERT_EQ(seam.MessageBoxes().size(), 1u);
     EXPECT_EQ(seam.MessageBoxes()[0].text, "COULD NOT FIND HEX-BIN CONVERTER");
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->IsVisible());
     EXPECT_EQ(window->FilePath(), nullptr);
     (void)timer.release();
 }

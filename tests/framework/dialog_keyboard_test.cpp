@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <vector>
 
 #include "app/resource_ids.h"
-#include "gui_test_helpers.h"
+#include "gui_driver.h"
 #include "recording_dialog.h"
 
 namespace {
@@ -12,10 +11,10 @@ namespace {
 TEST(DialogKeyboardTest, TabOrderFollowsTemplateOrderOverControlsThatTakeFocus) {
     RecordingDialog dialog(IDD_PROGRAMMER_DIALOG);
     OpenActive(dialog);
-    std::vector<int> visited{FocusedId()};
+    std::vector<int> visited{gui_test::FocusedId(dialog)};
     for (int i = 0; i < 10; ++i) {
-        gui_test::PressKey(&dialog, Qt::Key_Tab);
-        visited.push_back(FocusedId());
+        gui_test::PressKey(dialog, gui_test::Key::Tab);
+        visited.push_back(gui_test::FocusedId(dialog));
     }
     EXPECT_EQ(visited, (std::vector<int>{IDC_BROWSE, IDCANCEL, IDC_PROG, IDC_COMPARE, IDC_READ,
                                          IDC_ERASE, IDC_FILE_CONTENTS, IDC_DEVICE_CONTENTS,
@@ -24,12 +23,14 @@ TEST(DialogKeyboardTest, TabOrderFollowsTemplateOrderOverControlsThatTakeFocus) 
 
 using Gesture = void (*)(RecordingDialog& dialog, int id);
 const Gesture kCommand = [](RecordingDialog& d, int id) { d.SendCommand(id); };
-const Gesture kClick = [](RecordingDialog& d, int id) {
-    qobject_cast<QAbstractButton*>(d.GetDlgItem(id))->click();
+const Gesture kClick = [](RecordingDialog& d, int id) { gui_test::ClickButton(d, id); };
+const Gesture kEnter = [](RecordingDialog& d, int) {
+    gui_test::PressKey(d, gui_test::Key::Return);
 };
-const Gesture kEnter = [](RecordingDialog& d, int) { gui_test::PressKey(&d, Qt::Key_Return); };
-const Gesture kEscape = [](RecordingDialog& d, int) { gui_test::PressKey(&d, Qt::Key_Escape); };
-const Gesture kCloseBox = [](RecordingDialog& d, int) { d.close(); };
+const Gesture kEscape = [](RecordingDialog& d, int) {
+    gui_test::PressKey(d, gui_test::Key::Escape);
+};
+const Gesture kCloseBox = [](RecordingDialog& d, int) { gui_test::RequestClose(d); };
 
 struct GestureCase {
     int templateId;
@@ -49,14 +50,14 @@ TEST_P(GestureTest, ReachesTheHandlerOfItsCommand) {
     RecordingDialog dialog(k.templateId);
     dialog.tableClaimsCancel = k.tableClaimsCancel;
     OpenActive(dialog);
-    dialog.GetDlgItem(k.id)->setFocus();
+    gui_test::SetFocus(dialog, k.id);
     Calls expected{"init"};
     for (int press = 0; press < (k.ends ? 1 : 2); ++press) {  // a dialog left open still answers
         k.gesture(dialog, k.id);
         expected.insert(expected.end(), k.calls.begin(), k.calls.end());
     }
     EXPECT_EQ(dialog.calls, expected);
-    EXPECT_EQ(dialog.isVisible(), !k.ends);
+    EXPECT_EQ(dialog.IsVisible(), !k.ends);
 }
 
 constexpr int kMain = IDD_PROGRAMMER_DIALOG;

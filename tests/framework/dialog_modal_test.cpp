@@ -1,31 +1,44 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTest>
-#include <QTimer>
 #include <csignal>
+#include <memory>
 
 #include "app/resource_ids.h"
 #include "framework/dialog_placement.h"
 #include "framework/quit_signals.h"
+#include "gui_driver.h"
 #include "recording_dialog.h"
 
 namespace {
 
 // Runs `body` once the modal loop of `dialog` is serving events. A guard ends the dialog with -99
-// should the body fail to, so a fault shows up as a wrong code, not a hung test.
+// should the body fail to, so a fault shows up as a wrong code, not a hung test; it stands down
+// when the token returned goes.
 template <class F>
-void WhileModal(Dialog& dialog, F body) {
-    QTimer::singleShot(0, &dialog, body);
-    QTimer::singleShot(5000, &dialog, [&dialog] { dialog.EndDialog(-99); });
+std::shared_ptr<bool> WhileModal(Dialog& dialog, F body) {
+    auto token = std::make_shared<bool>(true);
+    gui_test::RunLater(0, [body, weak = std::weak_ptr<bool>(token)] {
+        if (!weak.expired()) {
+            body();
+        }
+    });
+    gui_test::RunLater(5000, [&dialog, weak = std::weak_ptr<bool>(token)] {
+        if (!weak.expired() && dialog.IsRunningModal()) {
+            dialog.EndDialog(-99);
+        }
+    });
+    return token;
 }
 
 // Where a window of this frame size is centred over `over`.
-QPoint CentredIn(const QRect& over, const QWidget& dialog) {
-    const QSize size = dialog.frameGeometry().size();
-    return {over.x() + (over.width() - size.width()) / 2,
-            over.y() + (over.height() - size.height()) / 2};
+Point CentredIn(const Rect& over, const Dialog& dialog) {
+    const Rect frame = gui_test::Frame(dialog);
+    return {over.x + (over.width - frame.width) / 2, over.y + (over.height - frame.height) / 2};
+}
+
+Point TopLeft(const Dialog& dialog) {
+    const Rect frame = gui_test::Frame(dialog);
+    return {frame.x, frame.y};
 }
 
 // The registered main window, off the work area's centre so that the placement rules differ.
@@ -33,10 +46,13 @@ class OwnedDialogTest : public testing::Test {
 protected:
     void SetUp() override {
         main_.Create(nullptr);
-        main_.move(main_.pos() + QPoint(-37, 21));
+        gui_test::MoveBy(main_, -37, 21);
         Dialog::SetMainWindow(&main_);
     }
-    void TearDown() override { Dialog::SetMainWindow(nullptr); }
+    void TearDown() override {
+        Dialog::SetMainWindow(nullptr);
+        main_.EndDialog(IDCANCEL);
+    }
 
     RecordingDialog main_{IDD_PROGRAMMER_DIALOG};
 };
@@ -50,34 +66,36 @@ class ModalTest : public OwnedDialogTest, public testing::WithParamInterface<Mod
 
 // A modeless dialog opens at its owner's client origin. While a modal one runs its owner is
 // disabled (from before initialisation on, so the dialog opens centred over it), the owner's
-// modeless windows stay usable, and afterwards the owner is as it was before.
+// modeless windows stay as they were, and afterwards the owner is as it was before.
 TEST_P(ModalTest, DisablesTheOwnerWhileRunningAndReturnsTheEndCode) {
     const ModalCase& k = GetParam();
     RecordingDialog viewer(IDD_DATA_DIALOG), action(IDD_ACTION_DIALOG);
     viewer.Create(nullptr);
-    EXPECT_EQ(viewer.pos(), main_.mapToGlobal(QPoint(0, 0)));
-    viewer.show();
-    main_.setEnabled(!k.ownerDisabledBefore);
+    EXPECT_EQ(TopLeft(viewer), gui_test::ClientOrigin(main_));
+    viewer.Show();
+    gui_test::SetEnabled(main_, !k.ownerDisabledBefore);
+    const bool viewerEnabled = viewer.IsEnabled();
     bool ownerEnabledInInit = true, runningRight = k.endDuringInit;
     action.duringInit = [&](RecordingDialog& d) {
-        ownerEnabledInInit = main_.isEnabled();
+        ownerEnabledInInit = main_.IsEnabled();
         if (k.endDuringInit) {
             d.EndDialog(k.code);
         }
     };
-    WhileModal(action, [&] {
-        runningRight = !main_.isEnabled() && action.parentWidget() == &main_ &&
-                       action.isVisible() && action.isEnabled() &&
-                       viewer.isEnabled() == !k.ownerDisabledBefore &&
-                       action.pos() == CentredIn(main_.frameGeometry(), action);
+    const auto guard = WhileModal(action, [&] {
+        runningRight = !main_.IsEnabled() && gui_test::OwnerOf(action) == &main_ &&
+                       action.IsVisible() && action.IsEnabled() &&
+                       viewer.IsEnabled() == viewerEnabled &&
+                       TopLeft(action) == CentredIn(gui_test::Frame(main_), action);
         action.EndDialog(k.code);
     });
     EXPECT_EQ(action.DoModal(), k.code);
     EXPECT_EQ(action.calls, Calls{"init"});
     EXPECT_FALSE(ownerEnabledInInit);
     EXPECT_TRUE(runningRight);
-    EXPECT_EQ(main_.isEnabled(), !k.ownerDisabledBefore);
-    EXPECT_FALSE(action.isVisible());
+    EXPECT_EQ(main_.IsEnabled(), !k.ownerDisabledBefore);
+    EXPECT_FALSE(action.IsVisible());
+    viewer.EndDialog(IDCANCEL);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, ModalTest,
@@ -85,32 +103,33 @@ INSTANTIATE_TEST_SUITE_P(Ends, ModalTest,
                                          ModalCase{3, false, true}));
 
 TEST_F(OwnedDialogTest, TheMainWindowRunsModallyWithNoOwnerCentredInTheWorkArea) {
-    QPoint shownAt;
-    WhileModal(main_, [&] {
-        shownAt = main_.parentWidget() == nullptr && main_.isEnabled() ? main_.pos() : QPoint();
+    bool centred = false;
+    const auto guard = WhileModal(main_, [&] {
+        centred = gui_test::OwnerOf(main_) == nullptr && main_.IsEnabled() &&
+                  TopLeft(main_) == CentredIn(gui_test::WorkArea(), main_);
         main_.SendCommand(IDCANCEL);
     });
     EXPECT_EQ(main_.DoModal(), IDCANCEL);
-    EXPECT_EQ(shownAt, CentredIn(QGuiApplication::primaryScreen()->availableGeometry(), main_));
+    EXPECT_TRUE(centred);
 }
 
 TEST(PlacementRuleTest, CentredUnlessAnEnabledOwnerThenKeptInsideTheWorkArea) {
     struct Case {
         PlacementInput input;
-        QPoint expected;
+        Point expected;
     };
-    const QRect work(0, 0, 1000, 700);
-    const QSize size(200, 100);
+    const Rect work{0, 0, 1000, 700};
+    const Size size{200, 100};
     for (const Case& k : {
              Case{{size, true, false, {-150, -90, 100, 60}, {}, work}, {0, 0}},
              Case{{size, true, false, {900, 650, 100, 60}, {}, work}, {800, 600}},
              Case{{size, true, true, {900, 650, 100, 60}, {990, 690}, work}, {990, 690}},
          }) {
-        EXPECT_EQ(DialogTopLeft(k.input), k.expected) << "row expecting x " << k.expected.x();
+        EXPECT_EQ(DialogTopLeft(k.input), k.expected) << "row expecting x " << k.expected.x;
     }
 }
 
-#if defined(Q_OS_UNIX)
+#if defined(__unix__)
 class QuitSignalsTest : public testing::TestWithParam<int> {};
 
 // The handler only wakes the event loop; the quit request runs from there, once per signal.
@@ -119,7 +138,7 @@ TEST_P(QuitSignalsTest, ASignalBecomesOneCallFromTheEventLoop) {
     const QuitSignals quitSignals([&calls] { ++calls; });
     ASSERT_EQ(raise(GetParam()), 0);
     EXPECT_EQ(calls, 0);
-    EXPECT_TRUE(QTest::qWaitFor([&calls] { return calls != 0; }, 5000));
+    EXPECT_TRUE(gui_test::PumpUntil([&calls] { return calls != 0; }));
     EXPECT_EQ(calls, 1);
 }
 

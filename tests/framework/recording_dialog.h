@@ -2,21 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/resource_ids.h"
 #include "framework/dialog.h"
-#include "gui_test_helpers.h"
+#include "gui_driver.h"
+#include "resources/dialog_templates.h"
 
 using Calls = std::vector<std::string>;
 
 // A dialog on a real template that records what the framework calls on it, in order.
 class RecordingDialog : public Dialog {
 public:
-    using Dialog::Dialog;
+    explicit RecordingDialog(int templateId, Dialog* parent = nullptr)
+        : Dialog(DialogTemplateById(templateId), parent) {}
 
     Calls calls;
     bool tableClaimsCancel = false;  // id 2 in the table, as a dialog that must not end on Cancel
@@ -54,14 +55,9 @@ private:
         {IDCANCEL, &RecordingDialog::OnStop}};
 };
 
-inline int FocusedId() {
-    QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr ? focus->property("controlId").toInt() : 0;
-}
-
 // Opens the dialog modeless with no owner and makes it the active window.
 inline void OpenActive(Dialog& dialog) {
     ASSERT_TRUE(dialog.Create(nullptr));
-    dialog.show();
-    ASSERT_TRUE(gui_test::ActivateAndWait(&dialog));
+    dialog.Show();
+    ASSERT_TRUE(gui_test::ActivateAndWait(dialog));
 }

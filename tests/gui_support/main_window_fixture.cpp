@@ -1,28 +1,19 @@
 #include "main_window_fixture.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
+#include <chrono>
 
 #include "app/image_store.h"
 #include "app/resource_ids.h"
 #include "device/port_access.h"
-#include "gui_test_helpers.h"
+#include "gui_driver.h"
 #include "sim/simulated_cable.h"
 
 namespace {
 
-// Turns the event loop until `done` holds; false once 20 s of real time have passed.
-bool WaitUntil(const std::function<bool()>& done) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > 20000) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+using Clock = std::chrono::steady_clock;
+
+bool Overdue(Clock::time_point start) {
+    return Clock::now() - start > std::chrono::seconds(20);
 }
 
 }  // namespace
@@ -50,30 +41,24 @@ void MainWindowFixture::OpenMainWindow() {
     window = std::make_unique<CProgrammerDlg>();
     Dialog::SetMainWindow(window.get());
     window->Create(nullptr);
-    window->show();
-    ASSERT_TRUE(gui_test::ActivateAndWait(window.get()));
+    window->Show();
+    ASSERT_TRUE(gui_test::ActivateAndWait(*window));
 }
 
 void MainWindowFixture::PressWithOperationDialog(int id, std::vector<Step> steps) {
     std::size_t next = 0;
     Dialog* dialog = nullptr;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    // Polled every millisecond: a zero-interval timer would compete with the list views' own
-    // zero-interval layout timers and starve the worker's updates.
-    QTimer driver;
-    driver.setInterval(1);
-    driver.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&driver, &QTimer::timeout, [&] {
+    const Clock::time_point start = Clock::now();
+    gui_test::Ticker* self = nullptr;
+    gui_test::Ticker driver([&] {
         if (dialog == nullptr) {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* d = dynamic_cast<Dialog*>(widget);
-                dialog = d != nullptr && d->IsRunningModal() && d->isVisible() ? d : dialog;
-            }
-            if (dialog == nullptr && elapsed.elapsed() > 20000) {
-                driver.stop();
-                if (QWidget* modal = QApplication::activeModalWidget()) {
-                    modal->close();  // some other modal window: end it rather than hang
+            Dialog* modal = Dialog::InnermostModal();
+            dialog =
+                modal != nullptr && modal != window.get() && modal->IsVisible() ? modal : nullptr;
+            if (dialog == nullptr && Overdue(start)) {
+                self->Stop();
+                if (Dialog* other = Dialog::InnermostModal()) {
+                    other->EndDialog(-1);  // some other modal window: end it rather than hang
                 }
             }
             return;
@@ -81,24 +66,25 @@ void MainWindowFixture::PressWithOperationDialog(int id, std::vector<Step> steps
         if (next < steps.size()) {
             if (steps[next](*dialog)) {
                 ++next;
-            } else if (elapsed.elapsed() > 20000) {
+            } else if (Overdue(start)) {
                 ADD_FAILURE() << "step " << next << " never completed";
                 next = steps.size();
             }
             return;
         }
-        driver.stop();
+        self->Stop();
         // A scenario that failed part-way must not leave the nested loop running for ever.
-        if (!WaitUntil([&] { return !dialog->IsRunningModal() || dialog->result() != 0; })) {
+        if (!gui_test::PumpUntil(
+                [&] { return !dialog->IsRunningModal() || dialog->Result() != -1; }, 20000)) {
             ADD_FAILURE() << "the operation dialog was still open after the last step";
             gate->Open();
             imageStore.SetCancelRequested(true);
-            WaitUntil([] { return !imageStore.IsBusy(); });
+            gui_test::PumpUntil([] { return !imageStore.IsBusy(); }, 20000);
             dialog->EndDialog(IDOK);
         }
     });
-    driver.start();
+    self = &driver;
     window->SendCommand(id);
-    driver.stop();
+    driver.Stop();
     EXPECT_EQ(next, steps.size()) << "the dialog never came up or ended before step " << next;
 }

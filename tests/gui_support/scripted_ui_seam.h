@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/dialog.h"
 #include "framework/ui_seam.h"
 #include "next_answer.h"
 
@@ -14,7 +15,7 @@
 class ScriptedUiSeam final : public UiSeam {
 public:
     struct Box {
-        QWidget* owner;
+        Dialog* owner;
         std::string text;
     };
 
@@ -32,14 +33,14 @@ public:
         return boxAnswers_.size() + openAnswers_.size() + saveAnswers_.size();
     }
 
-    int MessageBox(QWidget* owner, std::string_view text, std::string_view, unsigned) override {
+    int MessageBox(Dialog* owner, std::string_view text, std::string_view, unsigned) override {
         boxes_.push_back({owner, std::string(text)});
         return test_support::NextAnswer(boxAnswers_, int{IDOK_ANSWER});
     }
-    std::optional<std::string> OpenFileName(QWidget*, std::string_view) override {
+    std::optional<std::string> OpenFileName(Dialog*, std::string_view) override {
         return test_support::NextAnswer(openAnswers_, std::optional<std::string>());
     }
-    std::optional<std::string> SaveFileName(QWidget*, std::string_view, std::string_view) override {
+    std::optional<std::string> SaveFileName(Dialog*, std::string_view, std::string_view) override {
         return test_support::NextAnswer(saveAnswers_, std::optional<std::string>());
     }
 

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QTest>
-#include <QWindow>
-
 #include "app/image_store.h"
 #include "app/resource_ids.h"
 #include "device/port_access.h"
-#include "gui_test_helpers.h"
+#include "gui_driver.h"
 #include "main_window_fixture.h"
 #include "operations_fixture.h"
 
@@ -24,7 +21,7 @@ protected:
     }
 
     // OK ends the nested loop once control returns to it; the end code is recorded at once.
-    static bool Closed(Dialog& dialog) { return dialog.result() == IDOK; }
+    static bool Closed(Dialog& dialog) { return dialog.Result() == IDOK; }
     Step WorkerHeld() {
         return [this](Dialog&) { return gate->HoldsSomeone(); };
     }
@@ -41,27 +38,26 @@ protected:
 // worker to stop. Once it has, Escape still does nothing, Enter on CLOSE ends it; the focus is
 // back on PROG, and now a close request quits.
 TEST_F(ActionDialogTest, WaitsForTheWorkerAndCancelOnlyStopsIt) {
-    QWidget* prog = window->GetDlgItem(IDC_PROG);
-    prog->setFocus();
+    gui_test::SetFocus(*window, IDC_PROG);
     PressWithOperationDialog(
         IDC_PROG, {WorkerHeld(),
                    [&](Dialog& d) {
-                       EXPECT_EQ(d.windowTitle(), "ACTION");
-                       EXPECT_FALSE(window->isEnabled());
+                       EXPECT_EQ(gui_test::Caption(d), "ACTION");
+                       EXPECT_FALSE(window->IsEnabled());
                        EXPECT_EQ(d.GetDlgItemText(IDOK), "WAIT");
                        EXPECT_EQ(d.GetDlgItemText(IDCANCEL), "CANCEL");
-                       window->windowHandle()->close();
-                       EXPECT_TRUE(window->isVisible());
-                       EXPECT_TRUE(gui_test::ActivateAndWait(&d));
-                       gui_test::PressKey(&d, Qt::Key_Return);
-                       gui_test::PressKey(&d, Qt::Key_Enter);
+                       gui_test::RequestClose(*window);
+                       EXPECT_TRUE(window->IsVisible());
+                       EXPECT_TRUE(gui_test::ActivateAndWait(d));
+                       gui_test::PressKey(d, gui_test::Key::Return);
+                       gui_test::PressKey(d, gui_test::Key::Enter);
                        EXPECT_TRUE(d.IsRunningModal());
                        EXPECT_FALSE(imageStore.IsCancelRequested());
-                       gui_test::PressKey(&d, Qt::Key_Escape);
-                       QTest::mouseClick(d.GetDlgItem(IDCANCEL), Qt::LeftButton);
-                       d.close();
+                       gui_test::PressKey(d, gui_test::Key::Escape);
+                       gui_test::ClickButton(d, IDCANCEL);
+                       gui_test::RequestClose(d);
                        EXPECT_FALSE(Closed(d));
-                       EXPECT_TRUE(d.isVisible());
+                       EXPECT_TRUE(d.IsVisible());
                        EXPECT_TRUE(imageStore.IsCancelRequested());
                        return true;
                    },
@@ -69,18 +65,18 @@ TEST_F(ActionDialogTest, WaitsForTheWorkerAndCancelOnlyStopsIt) {
                    [](Dialog& d) {
                        EXPECT_EQ(d.GetDlgItemText(IDC_STATUS), "CANCELLED!");
                        EXPECT_EQ(d.ProgressPosition(IDC_PROGRESS), 0);
-                       gui_test::PressKey(&d, Qt::Key_Escape);
+                       gui_test::PressKey(d, gui_test::Key::Escape);
                        EXPECT_FALSE(Closed(d));
-                       d.GetDlgItem(IDOK)->setFocus();  // off CANCEL
-                       gui_test::PressKey(&d, Qt::Key_Return);
+                       gui_test::SetFocus(d, IDOK);  // off CANCEL
+                       gui_test::PressKey(d, gui_test::Key::Return);
                        EXPECT_TRUE(Closed(d));
                        return true;
                    }});
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->focusWidget(), prog);
-    window->windowHandle()->close();
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->IsEnabled());
+    EXPECT_TRUE(window->IsVisible());
+    EXPECT_EQ(gui_test::FocusedId(*window), IDC_PROG);
+    gui_test::RequestClose(*window);
+    EXPECT_FALSE(window->IsVisible());
     EXPECT_EQ(CurrentPort(), nullptr);
     (void)timer.release();  // the window released the shared timer
 }
@@ -92,14 +88,14 @@ TEST_F(ActionDialogTest, AQuitSignalWaitsForTheWorker) {
                                         [&](Dialog& d) {
                                             window->RequestQuit();
                                             EXPECT_TRUE(imageStore.IsCancelRequested());
-                                            EXPECT_TRUE(window->isVisible());
+                                            EXPECT_TRUE(window->IsVisible());
                                             EXPECT_TRUE(d.IsRunningModal());
                                             EXPECT_NE(imageStore.FileImage, nullptr);
                                             return true;
                                         },
                                         ReleaseWorker()});
     EXPECT_FALSE(chip->InProgrammingMode());
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->IsVisible());
     EXPECT_EQ(imageStore.FileImage, nullptr);
     EXPECT_EQ(CurrentPort(), nullptr);
     (void)timer.release();

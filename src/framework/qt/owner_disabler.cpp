@@ -1,4 +1,4 @@
-#include "framework/owner_disabler.h"
+#include "framework/qt/owner_disabler.h"
 
 OwnerDisabler::OwnerDisabler(QWidget* owner) : owner_(owner) {
     if (owner == nullptr || !owner->isEnabled()) {

@@ -1,4 +1,4 @@
-#include "framework/dialog_font.h"
+#include "framework/qt/dialog_font.h"
 
 #include <QString>
 

@@ -1,3 +1,5 @@
+#include "framework/qt/qt_ui_seam.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,7 +15,8 @@
 #include "app/resource_ids.h"
 #include "files/image_loading.h"
 #include "framework/dialog.h"
-#include "framework/qt_ui_seam.h"
+#include "framework/qt/qt_dialog_window.h"
+#include "resources/dialog_templates.h"
 
 namespace {
 
@@ -37,7 +40,7 @@ class RealMessageBoxTest : public testing::TestWithParam<BoxCase> {};
 
 // Text, caption, the type's buttons with OK the default, no icon, over its owner.
 TEST_P(RealMessageBoxTest, ShowsTheBoxAndReturnsTheAnswer) {
-    Dialog owner(IDD_PROGRAMMER_DIALOG);
+    Dialog owner(DialogTemplateById(IDD_PROGRAMMER_DIALOG));
     QString seen;
     WhenModalShows<QMessageBox>([&](QMessageBox* box) {
         seen = QStringLiteral("%1|%2|%3 buttons|OK default %4|icon %5|owned %6")
@@ -45,7 +48,7 @@ TEST_P(RealMessageBoxTest, ShowsTheBoxAndReturnsTheAnswer) {
                    .arg(box->buttons().size())
                    .arg(box->defaultButton() == box->button(QMessageBox::Ok))
                    .arg(box->icon() != QMessageBox::NoIcon)
-                   .arg(box->parentWidget() == &owner);
+                   .arg(box->parentWidget() == &QtWindowOf(owner));
         QTest::keyClick(box, GetParam().key);
     });
     EXPECT_EQ(QtUiSeam().MessageBox(&owner, "STILL CALIBRATING.\nTRY AGAIN SOON.", "ERROR",

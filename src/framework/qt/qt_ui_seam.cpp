@@ -1,4 +1,4 @@
-#include "framework/qt_ui_seam.h"
+#include "framework/qt/qt_ui_seam.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "framework/dialog.h"
 #include "framework/file_filter.h"
+#include "framework/qt/qt_dialog_window.h"
 
 namespace {
 
@@ -37,10 +39,20 @@ std::optional<std::string> RunFileDialog(QFileDialog& dialog, std::string_view f
     return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
 }
 
+QWidget* WidgetOf(Dialog* dialog) {
+    return dialog != nullptr ? &QtWindowOf(*dialog) : nullptr;
+}
+
 }  // namespace
 
-int QtUiSeam::MessageBox(QWidget* owner, std::string_view text, std::string_view caption,
+UiSeam& PlatformUiSeam() {
+    static QtUiSeam real;
+    return real;
+}
+
+int QtUiSeam::MessageBox(Dialog* dialogOwner, std::string_view text, std::string_view caption,
                          unsigned type) {
+    QWidget* const owner = WidgetOf(dialogOwner);
     QMessageBox box(owner);
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
@@ -61,15 +73,16 @@ int QtUiSeam::MessageBox(QWidget* owner, std::string_view text, std::string_view
     return cancel != nullptr && box.clickedButton() == cancel ? IDCANCEL_ANSWER : IDOK_ANSWER;
 }
 
-std::optional<std::string> QtUiSeam::OpenFileName(QWidget* owner, std::string_view filter) {
-    QFileDialog dialog(owner);
+std::optional<std::string> QtUiSeam::OpenFileName(Dialog* dialogOwner, std::string_view filter) {
+    QFileDialog dialog(WidgetOf(dialogOwner));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     return RunFileDialog(dialog, filter);
 }
 
-std::optional<std::string> QtUiSeam::SaveFileName(QWidget* owner, std::string_view defaultExtension,
+std::optional<std::string> QtUiSeam::SaveFileName(Dialog* dialogOwner,
+                                                  std::string_view defaultExtension,
                                                   std::string_view filter) {
-    QFileDialog dialog(owner);
+    QFileDialog dialog(WidgetOf(dialogOwner));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(FromLocal(defaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);

@@ -1,8 +1,7 @@
-#include "framework/icon_resource.h"
+#include "framework/qt/icon_resource.h"
 
+#include <QFile>
 #include <QString>
-
-#include "app/resource_ids.h"
 
 // At global scope, as Q_INIT_RESOURCE requires. Registering from here also makes the linker keep
 // the compiled resource, which nothing else in the static library refers to.
@@ -16,8 +15,7 @@ static void RegisterIcons() {
 
 QIcon LoadIconResource(int id) {
     RegisterIcons();
-    if (id == IDR_MAINFRAME) {
-        return QIcon(QStringLiteral(":/isp8252/icon128.xpm"));
-    }
-    return {};
+    // The program's icons are compiled in under their resource ids.
+    const QString path = QStringLiteral(":/isp8252/icon%1.xpm").arg(id);
+    return QFile::exists(path) ? QIcon(path) : QIcon();
 }

@@ -1,14 +1,17 @@
-#include "framework/quit_signals.h"
-
 #include <utility>
 
-#if defined(Q_OS_UNIX)
+#include "framework/quit_signals.h"
+
+// The signal handler only writes a byte to a pipe, the one thing it may safely do; a socket
+// notifier on the other end of the pipe wakes the event loop, which makes the call.
+#if defined(Q_OS_UNIX) || defined(__unix__)
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -25,13 +28,29 @@ extern "C" void OnQuitSignal(int) {
 
 }  // namespace
 
-QuitSignals::QuitSignals(std::function<void()> onQuit) : onQuit_(std::move(onQuit)) {
+struct QuitSignals::Impl {
+    std::function<void()> onQuit;
+    std::unique_ptr<QSocketNotifier> notifier;
+
+    void Drain() {
+        char bytes[16];
+        while (read(g_pipe[0], bytes, sizeof bytes) > 0) {
+        }
+        if (onQuit) {
+            onQuit();
+        }
+    }
+};
+
+QuitSignals::QuitSignals(std::function<void()> onQuit) : impl_(std::make_unique<Impl>()) {
+    impl_->onQuit = std::move(onQuit);
     if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         g_pipe[0] = g_pipe[1] = -1;
         return;
     }
-    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &QuitSignals::Drain);
+    impl_->notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
+    QObject::connect(impl_->notifier.get(), &QSocketNotifier::activated,
+                     [impl = impl_.get()] { impl->Drain(); });
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
@@ -48,25 +67,16 @@ QuitSignals::~QuitSignals() {
     for (const int signal : kQuitSignals) {
         std::signal(signal, SIG_DFL);
     }
-    qDeleteAll(findChildren<QSocketNotifier*>());
+    impl_->notifier.reset();
     close(g_pipe[0]);
     close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
 }
 
-void QuitSignals::Drain() {
-    char bytes[16];
-    while (read(g_pipe[0], bytes, sizeof bytes) > 0) {
-    }
-    if (onQuit_) {
-        onQuit_();
-    }
-}
-
 #else
 
-QuitSignals::QuitSignals(std::function<void()> onQuit) : onQuit_(std::move(onQuit)) {}
+struct QuitSignals::Impl {};
+QuitSignals::QuitSignals(std::function<void()>) {}
 QuitSignals::~QuitSignals() = default;
-void QuitSignals::Drain() {}
 
 #endif

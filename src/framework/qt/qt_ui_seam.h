@@ -6,9 +6,9 @@
 // platform, so "the file need not exist" and the overwrite question behave alike everywhere).
 class QtUiSeam final : public UiSeam {
 public:
-    int MessageBox(QWidget* owner, std::string_view text, std::string_view caption,
+    int MessageBox(Dialog* owner, std::string_view text, std::string_view caption,
                    unsigned type) override;
-    std::optional<std::string> OpenFileName(QWidget* owner, std::string_view filter) override;
-    std::optional<std::string> SaveFileName(QWidget* owner, std::string_view defaultExtension,
+    std::optional<std::string> OpenFileName(Dialog* owner, std::string_view filter) override;
+    std::optional<std::string> SaveFileName(Dialog* owner, std::string_view defaultExtension,
                                             std::string_view filter) override;
 };

@@ -1,4 +1,4 @@
-#include "app/device_display.h"
+#include "operations/device_display.h"
 
 #include <cstdio>
 

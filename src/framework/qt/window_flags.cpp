@@ -1,4 +1,4 @@
-#include "framework/window_flags.h"
+#include "framework/qt/window_flags.h"
 
 #include "framework/dialog_template.h"
 

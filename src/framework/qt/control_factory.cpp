@@ -1,4 +1,4 @@
-#include "framework/control_factory.h"
+#include "framework/qt/control_factory.h"
 
 #include <QLabel>
 #include <QListWidget>
