@@ -7,6 +7,7 @@
 #include "app/image_store.h"
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
+#include "device/port_listing.h"
 #include "platform/command_line.h"
 
 #if defined(_WIN32)
@@ -37,6 +38,16 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr, "isp8252-cli: %s\n%s", error.c_str(), kCliUsage);
         return kExitUsage;
+    }
+    if (options->listPorts) {
+        const std::vector<std::string> lines = ListPortsAndAdapters();
+        for (const std::string& line : lines) {
+            std::printf("%s\n", line.c_str());
+        }
+        if (lines.empty()) {
+            std::printf("no parallel port or adapter found\n");
+        }
+        return kExitSuccess;
     }
     if (options->version) {
         std::printf("isp8252-cli %s\n", ISP_VERSION);

@@ -65,6 +65,7 @@ struct OptionValues {
     unsigned simFtdiClock = 16;
     bool full = false;
     bool version = false;
+    bool listPorts = false;
 };
 
 void DescribeOptions(CLI::App& app, OptionValues& values) {
@@ -98,6 +99,9 @@ void DescribeOptions(CLI::App& app, OptionValues& values) {
                    "(default 16)")
         ->type_name("4|16");
     app.add_flag("--version", values.version, "print the version and exit");
+    app.add_flag("--list-ports", values.listPorts,
+                 "list the parallel ports and USB, GPIO and SPI adapters this machine shows, "
+                 "with the PORT text for each, and exit");
     app.add_flag("--full", values.full, "read: all 8192 bytes, without the end-of-data stop");
     app.add_option("--port", values.port,
                    "the parallel port: a ppdev device (/dev/parport1) or the I/O address of its "
@@ -208,8 +212,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         *error = "unknown option " + extra;
         return std::nullopt;
     }
-    if (values.version) {
-        options.version = true;
+    if (values.version || values.listPorts) {
+        options.version = values.version;
+        options.listPorts = values.listPorts;
         return options;
     }
     if (app.count("--chip") > 0) {

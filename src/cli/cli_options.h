@@ -24,6 +24,7 @@ struct CliOptions {
     int lockMode = 0;               // lock: protection mode 2, 3 or 4; 0 reads it back
     bool help = false;              // --help: print the help, run nothing
     bool version = false;           // --version: print the version, run nothing
+    bool listPorts = false;         // --list-ports: list the ports and adapters, run nothing
     // --chip: the chip on the cable; nullptr for `auto` (probed for). The AT89S8252 by default.
     const ChipRow* chip = &At89s8252Row();
     const ChipRow* simulatedChipKind = &At89s8252Row();  // --sim-chip: the simulated chip
