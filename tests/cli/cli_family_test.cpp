@@ -50,6 +50,8 @@ TEST_P(CliFamilyTest, RunsEachStep) {
     WriteFileBytes(dir.path() / "f.bin", Pattern(1));
     WriteFileBytes(dir.path() / "g.bin", Pattern(2));
     WriteFileBytes(dir.path() / "e.bin", std::string("\x11\x22\x33", 3));
+    // Four bytes at 0x2F00: A13 set and A12 clear, where only the 12 KB chips have cells.
+    WriteFileBytes(dir.path() / "high.hex", ":042F0000A1B2C3D4E3\n:00000001FF\n");
     for (const Step& step : GetParam().steps) {
         std::vector<std::string> arguments{"--sim=" + (dir.path() / "chip.bin").string()};
         for (const std::string& argument : step.arguments) {
@@ -74,16 +76,19 @@ TEST_P(CliFamilyTest, RunsEachStep) {
 
 // Program, verify and read back the whole chip, then its signature and lock bits.
 std::vector<Step> Round(const std::string& chip, const std::string& osc, const char* size,
-                       const char* signature, const char* lock) {
+                        const char* signature, const char* lock, bool twelveKilobytes = false) {
     const std::string sim = "--sim-chip=" + chip;
     const std::string named = "--chip=" + chip;
-    std::vector<Step> steps{
-        {{sim, named, osc, "program", "$DIR/f.bin"}, 0, "WRITE SUCCESSFUL!\n"},
-        {{sim, named, osc, "verify", "$DIR/f.bin"}, 0, "SAME\n"},
-        {{sim, named, osc, "read", "--full", "$DIR/r.bin"}, 0, size},
-        {{sim, named, osc, "signature"}, signature[0] == '1' ? 0 : 3, signature},
-        {{sim, named, osc, "lock", "3"}, 0, lock},
-    };
+    // The 12 KB chips first get four bytes where only A13 tells them from a 4 KB address.
+    std::vector<Step> steps;
+    if (twelveKilobytes) {
+        steps.push_back({{sim, named, osc, "program", "$DIR/high.hex"}, 0, "WRITE SUCCESSFUL!\n"});
+    }
+    steps.push_back({{sim, named, osc, "program", "$DIR/f.bin"}, 0, "WRITE SUCCESSFUL!\n"});
+    steps.push_back({{sim, named, osc, "verify", "$DIR/f.bin"}, 0, "SAME\n"});
+    steps.push_back({{sim, named, osc, "read", "--full", "$DIR/r.bin"}, 0, size});
+    steps.push_back({{sim, named, osc, "signature"}, signature[0] == '1' ? 0 : 3, signature});
+    steps.push_back({{sim, named, osc, "lock", "3"}, 0, lock});
     return steps;
 }
 
@@ -97,14 +102,17 @@ INSTANTIATE_TEST_SUITE_P(
         FamilyCase{"S51Fixed", Round("at89s51", kFixed, "4096 bytes\n", "1E 51 06 AT89S51\n", "LOCK MODE 3 SET: .*\n.*\nRead back: verified\\.")},
         FamilyCase{"S52Osc", Round("at89s52", kOsc, "8192 bytes\n", "1E 52 06 AT89S52\n", "LOCK MODE 3 SET: ")},
         FamilyCase{"S52Fixed", Round("at89s52", kFixed, "8192 bytes\n", "1E 52 06 AT89S52\n", "LOCK MODE 3 SET: ")},
-        FamilyCase{"S53Osc", Round("at89s53", kOsc, "12288 bytes\n", "the AT89S53 has no signature", "LOCK MODE 3 SENT: ")},
+        FamilyCase{"S53Osc", Round("at89s53", kOsc, "12288 bytes\n", "the AT89S53 has no signature", "LOCK MODE 3 SENT: ", true)},
         FamilyCase{"S53Fixed", Round("at89s53", kFixed, "12288 bytes\n", "the AT89S53 has no signature", "LOCK MODE 3 SENT: ")},
-        FamilyCase{"S8253Osc", Round("at89s8253", kOsc, "12288 bytes\n", "1E 73 AT89S8253\n", "LOCK MODE 3 SET: ")},
+        FamilyCase{"S8253Osc", Round("at89s8253", kOsc, "12288 bytes\n", "1E 73 AT89S8253\n", "LOCK MODE 3 SET: ", true)},
         FamilyCase{"S8253Fixed", Round("at89s8253", kFixed, "12288 bytes\n", "1E 73 AT89S8253\n", "LOCK MODE 3 SET: ")},
         FamilyCase{"S8252Osc", Round("at89s8252", kOsc, "8192 bytes\n", "the AT89S8252 has no signature", "LOCK MODE 3 SENT: ")},
         // Nothing is written into a chip that is not the one named.
         FamilyCase{"WrongChipRefused", {{{"--sim-chip=at89s51", "--chip=at89s52", kOsc, "program", "$DIR/f.bin"}, 3,
                    "signature 1E 51 06 names AT89S51, not the AT89S52 \\(1E 52 06\\): nothing written"}},
+                   std::string(64, '\xFF')},
+        FamilyCase{"S52NamedOnAnS8252", {{{"--chip=at89s52", "program", "$DIR/f.bin"}, 3,
+                   "the chip did not answer Programming Enable with 69 \\(it answered FF\\)"}},
                    std::string(64, '\xFF')},
         FamilyCase{"AutoFindsTheChip", {{{"--sim-chip=at89s52", "--chip=auto", kOsc, "program", "$DIR/f.bin"}, 0, "found AT89S52\n"}}},
         // However a three-byte chip frames the probe's bytes, it writes, erases and locks nothing.
