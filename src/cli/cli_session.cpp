@@ -33,7 +33,7 @@
 #include "platform/file_names.h"
 #include "platform/port_choice.h"
 #include "sim/chip_factory.h"
-#include "sim/flash_file.h"
+#include "sim/chip_state_file.h"
 #include "sim/simulated_cable.h"
 #include "views/contents_lines.h"
 
@@ -257,7 +257,7 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
         std::string why;
         std::error_code error;
         if (std::filesystem::exists(PathFromUtf8(*options.simulatedChip), error)) {
-            if (!sim::LoadFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
+            if (!sim::LoadChipStateFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
                 return Fail(err, "COULD NOT READ FILE", why);
             }
             simulated->RememberLoaded();
@@ -318,7 +318,7 @@ int RunWithImages(const CliOptions& options, std::FILE* out, std::FILE* err, boo
     if (simulated) {
         // The chip keeps what the run did to it, a cancelled run included.
         if (simulated->NeedsSaving() &&
-            !sim::SaveFlashFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
+            !sim::SaveChipStateFile(*simulated->chip.cells, *options.simulatedChip, &why)) {
             status = Fail(err, "COULD NOT WRITE FILE", why);
         }
         if (simulated->trace && !simulated->trace->WriteVcdFile(*options.trace, &why)) {

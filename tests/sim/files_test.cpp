@@ -10,7 +10,7 @@
 #include "child_process.h"
 #include "scratch_dir.h"
 #include "sim/chip_factory.h"
-#include "sim/flash_file.h"
+#include "sim/chip_state_file.h"
 #include "sim/vcd_trace.h"
 
 namespace {
@@ -23,24 +23,24 @@ TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughTheLink) {
     test_support::WriteFileBytes(path, std::string(8193, 'x'));
     sim::At89s8252 chip;
     std::string why;
-    EXPECT_FALSE(sim::LoadFlashFile(chip, path, &why));
+    EXPECT_FALSE(sim::LoadChipStateFile(chip, path, &why));
     EXPECT_EQ(why, path + " holds more than 8192 bytes");
-    EXPECT_FALSE(sim::LoadFlashFile(chip, path + "x", &why));
+    EXPECT_FALSE(sim::LoadChipStateFile(chip, path + "x", &why));
     EXPECT_EQ(why, "cannot open " + path + "x");
     chip.Flash()[8191] = 0x42;
     const std::string missing = (dir.path() / "none" / "CHIP.bin").string();
-    EXPECT_FALSE(sim::SaveFlashFile(chip, missing, &why));
+    EXPECT_FALSE(sim::SaveChipStateFile(chip, missing, &why));
     EXPECT_TRUE(why.starts_with(missing + ": cannot create a temporary file beside it: ")) << why;
 #if !defined(_WIN32)
     const std::string link = (dir.path() / "link.bin").string();
     std::filesystem::create_symlink("CHIP.bin", link);
-    ASSERT_TRUE(sim::SaveFlashFile(chip, link, &why)) << why;
+    ASSERT_TRUE(sim::SaveChipStateFile(chip, link, &why)) << why;
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     EXPECT_EQ(test_support::FileBytes(path), std::string(8191, '\xFF') + "\x42");
 #endif
     const sim::ChipModel s51 = *sim::MakeChipModel("at89s51");
-    EXPECT_FALSE(sim::LoadFlashFile(*s51.cells, path, &why)) << "a bare image is an AT89S8252's";
+    EXPECT_FALSE(sim::LoadChipStateFile(*s51.cells, path, &why)) << "a bare image is an AT89S8252's";
     EXPECT_EQ(why, path + " holds an AT89S8252, not an AT89S51: name that chip or another file");
 }
 
@@ -68,18 +68,18 @@ TEST_P(ChipStateFile, RoundTripsAndNamesItsChip) {
     std::fill(eeprom.begin(), eeprom.end(), 0x5E);
     saved.cells->RestoreCells(code, eeprom, sim::kLockBit1 | sim::kLockBit3);
     std::string why;
-    ASSERT_TRUE(sim::SaveFlashFile(*saved.cells, path, &why)) << why;
+    ASSERT_TRUE(sim::SaveChipStateFile(*saved.cells, path, &why)) << why;
     EXPECT_EQ(test_support::FileBytes(path).size(), c.fileBytes);
 
     const sim::ChipModel loaded = *sim::MakeChipModel(c.chip);
-    ASSERT_TRUE(sim::LoadFlashFile(*loaded.cells, path, &why)) << why;
+    ASSERT_TRUE(sim::LoadChipStateFile(*loaded.cells, path, &why)) << why;
     const sim::CellsView cells = loaded.cells->Cells();
     EXPECT_EQ(std::vector<std::uint8_t>(cells.code.begin(), cells.code.end()), code);
     EXPECT_EQ(std::vector<std::uint8_t>(cells.eeprom.begin(), cells.eeprom.end()), eeprom);
     EXPECT_EQ(cells.lockBits, sim::kLockBit1 | sim::kLockBit3);
 
     const sim::ChipModel other = *sim::MakeChipModel(c.other);
-    EXPECT_FALSE(sim::LoadFlashFile(*other.cells, path, &why));
+    EXPECT_FALSE(sim::LoadChipStateFile(*other.cells, path, &why));
     EXPECT_EQ(why, path + c.refusal);
     EXPECT_EQ(other.cells->Cells().code[0], 0xFF) << "a refused file changes nothing";
 }

@@ -1,4 +1,4 @@
-#include "sim/flash_file.h"
+#include "sim/chip_state_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -110,7 +110,7 @@ std::vector<std::uint8_t> StateFileBytes(const CellsView& chip) {
 
 }  // namespace
 
-bool LoadFlashFile(ChipCells& chip, const std::string& path, std::string* why) {
+bool LoadChipStateFile(ChipCells& chip, const std::string& path, std::string* why) {
     std::ifstream file(PathFromUtf8(path), std::ios::binary);
     if (!file) {
         Explain(why, "cannot open " + path);
@@ -139,12 +139,12 @@ bool LoadFlashFile(ChipCells& chip, const std::string& path, std::string* why) {
     return true;
 }
 
-bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why) {
+bool LoadChipStateFile(At89s8252& chip, const std::string& path, std::string* why) {
     At89s8252Cells cells(std::shared_ptr<At89s8252>(std::shared_ptr<At89s8252>(), &chip));
-    return LoadFlashFile(cells, path, why);
+    return LoadChipStateFile(cells, path, why);
 }
 
-bool SaveFlashFile(const CellsView& chip, const std::string& path, std::string* why) {
+bool SaveChipStateFile(const CellsView& chip, const std::string& path, std::string* why) {
     const std::vector<std::uint8_t> state = StateFileBytes(chip);
     const std::vector<unsigned char> bytes(state.begin(), state.end());
     if (const auto failure = ReplaceFileContents(path, bytes)) {
@@ -154,12 +154,12 @@ bool SaveFlashFile(const CellsView& chip, const std::string& path, std::string* 
     return true;
 }
 
-bool SaveFlashFile(const ChipCells& chip, const std::string& path, std::string* why) {
-    return SaveFlashFile(chip.Cells(), path, why);
+bool SaveChipStateFile(const ChipCells& chip, const std::string& path, std::string* why) {
+    return SaveChipStateFile(chip.Cells(), path, why);
 }
 
-bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* why) {
-    return SaveFlashFile(At89s8252Cells::ViewOf(chip), path, why);
+bool SaveChipStateFile(const At89s8252& chip, const std::string& path, std::string* why) {
+    return SaveChipStateFile(At89s8252Cells::ViewOf(chip), path, why);
 }
 
 }  // namespace sim

@@ -29,13 +29,13 @@ inline constexpr std::size_t kNamedStateTrailerBytes =
 // Loads the file into `chip`. A file that holds another chip than this one is refused, as is a
 // file that can't be read or is no state file; false then, with the reason in `why`, and the chip
 // is unchanged.
-bool LoadFlashFile(ChipCells& chip, const std::string& path, std::string* why = nullptr);
-bool LoadFlashFile(At89s8252& chip, const std::string& path, std::string* why = nullptr);
+bool LoadChipStateFile(ChipCells& chip, const std::string& path, std::string* why = nullptr);
+bool LoadChipStateFile(At89s8252& chip, const std::string& path, std::string* why = nullptr);
 
 // Writes the chip through the project's safe replacement (platform/replace_file.h), so a failed
 // save leaves an existing image untouched and a symbolic link stays a link.
-bool SaveFlashFile(const CellsView& chip, const std::string& path, std::string* why = nullptr);
-bool SaveFlashFile(const ChipCells& chip, const std::string& path, std::string* why = nullptr);
-bool SaveFlashFile(const At89s8252& chip, const std::string& path, std::string* why = nullptr);
+bool SaveChipStateFile(const CellsView& chip, const std::string& path, std::string* why = nullptr);
+bool SaveChipStateFile(const ChipCells& chip, const std::string& path, std::string* why = nullptr);
+bool SaveChipStateFile(const At89s8252& chip, const std::string& path, std::string* why = nullptr);
 
 }  // namespace sim
