@@ -62,11 +62,13 @@ bool Ft232rBitbangAdapter::Start() {
         !device_->Purge()) {
         return Fail("could not set the adapter up");
     }
-    if (!EnsureRate()) {
-        return false;
-    }
+    // The rate after the mode: libftdi scales the baud value for bit-bang only once the chip is
+    // in a bit-bang mode.
     if (!device_->SetBitMode(OutputMask(), FtdiBitMode::kSyncBitbang)) {
         return Fail("could not enter synchronous bit-bang mode");
+    }
+    if (!EnsureRate()) {
+        return false;
     }
     Put(1);
     return Flush();
