@@ -51,6 +51,9 @@ cmake --preset windows-cross >/dev/null
 cmake --build --preset windows-cross -j "$jobs"
 export WINEDEBUG=-all WINEPREFIX=$PWD/build/windows-cross/wineprefix
 [ -f "$WINEPREFIX/system.reg" ] || wineboot --init >/dev/null 2>&1
+# A new prefix goes on setting itself up after wineboot returns; a window test started meanwhile
+# can find its dialog not yet made. Wait until every Wine process of the prefix has ended.
+wineserver --wait
 echo "=== windows-cross: tests under Wine"
 # The Win32 window programs' tests run on a virtual display of their own (xvfb-run picks a free
 # one); the rest need none.

@@ -39,6 +39,7 @@ TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughTheLink) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     EXPECT_EQ(test_support::FileBytes(path), std::string(8191, '\xFF') + "\x42");
 #endif
+    ASSERT_TRUE(sim::SaveChipStateFile(chip, path, &why)) << why;
     const sim::ChipModel s51 = *sim::MakeChipModel("at89s51");
     EXPECT_FALSE(sim::LoadChipStateFile(*s51.cells, path, &why)) << "a bare image is an AT89S8252's";
     EXPECT_EQ(why, path + " holds an AT89S8252, not an AT89S51: name that chip or another file");
