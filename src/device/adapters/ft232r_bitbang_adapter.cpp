@@ -182,7 +182,8 @@ bool Ft232rBitbangAdapter::Flush() {
     }
     const bool misoInverted = ((pins_.inverted >> pins_.miso) & 1u) != 0;
     for (const Sample& sample : samples_) {
-        const bool level = ((answers[sample.streamIndex] >> pins_.miso) & 1u) != 0;
+        const bool level =
+            ((static_cast<unsigned>(answers[sample.streamIndex]) >> pins_.miso) & 1u) != 0;
         if (level != misoInverted) {
             *sample.byte = static_cast<std::uint8_t>(*sample.byte | (1u << sample.bit));
         }
