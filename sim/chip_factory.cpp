@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sim/chip_spec.h"
+#include "sim/chip_datasheet.h"
 #include "sim/family_chip.h"
 
 namespace sim {

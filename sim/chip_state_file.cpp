@@ -10,7 +10,7 @@
 #include "platform/file_names.h"
 #include "platform/replace_file.h"
 #include "sim/chip_factory.h"
-#include "sim/chip_spec.h"
+#include "sim/chip_datasheet.h"
 
 namespace sim {
 

@@ -8,7 +8,7 @@
 
 #include "sim/at89s8252.h"
 #include "sim/chip_cells.h"
-#include "sim/chip_spec.h"
+#include "sim/chip_datasheet.h"
 #include "sim/chip_timing.h"
 #include "sim/family_instructions.h"
 #include "sim/serial_chip.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "sim/chip_spec.h"
+#include "sim/chip_datasheet.h"
 
 namespace sim {
 

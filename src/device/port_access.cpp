@@ -61,7 +61,6 @@ PortIo* CurrentPort() {
     return OpenParallelRegisters();
 }
 
-
 std::string PortFailure() {
     return OpenAdapter() ? OpenAdapter()->Failure() : std::string();
 }

@@ -173,8 +173,7 @@ bool WriteMemoryByteAndWait(Memory memory, std::int32_t address, std::int32_t va
         return true;
     }
     QueueWriteMemoryByte(memory, address, value);
-    return
-           PollWritten(memory, address, static_cast<std::uint8_t>(value & 0xFF),
+    return PollWritten(memory, address, static_cast<std::uint8_t>(value & 0xFF),
                        currentChip->byteWriteLimitMicroseconds);
 }
 

@@ -75,6 +75,6 @@ void ReadSignature(std::span<std::uint8_t> into);
 
 // After ChipErase: with polled timing, the chip must answer 0x00 ("erasing") before it answers
 // erased (0xFF); false when it has not within the chip's erase limit (no chip, no clock, a broken
-// line, a missed enable: all read 0xFF at once). With the window's timing returns true at once, as the
-// window's erase always has.
+// line, a missed enable: all read 0xFF at once). With the window's timing returns true at once, as
+// the window's erase always has.
 bool WaitForChipErase();

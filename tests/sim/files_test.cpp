@@ -41,7 +41,8 @@ TEST(FlashFile, LoadsOnlyWhatFitsAndSavesThroughTheLink) {
 #endif
     ASSERT_TRUE(sim::SaveChipStateFile(chip, path, &why)) << why;
     const sim::ChipModel s51 = *sim::MakeChipModel("at89s51");
-    EXPECT_FALSE(sim::LoadChipStateFile(*s51.cells, path, &why)) << "a bare image is an AT89S8252's";
+    EXPECT_FALSE(sim::LoadChipStateFile(*s51.cells, path, &why))
+        << "a bare image is an AT89S8252's";
     EXPECT_EQ(why, path + " holds an AT89S8252, not an AT89S51: name that chip or another file");
 }
 

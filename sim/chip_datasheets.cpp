@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "sim/chip_spec.h"
+#include "sim/chip_datasheet.h"
 
 namespace sim {
 

@@ -34,7 +34,7 @@ enum class LockWrite : std::uint8_t {
 
 // One chip of the family as its serial-programming interface behaves: sizes, encodings, clock
 // limits and self-timed cycle times, in the units their names carry. The rows are in
-// chip_specs.cpp, which also says which figures are the model's own choice.
+// chip_datasheets.cpp, which also says which figures are the model's own choice.
 struct ChipSpec {
     std::string_view name;         // lower case, as a user names it
     std::string_view displayName;  // as the data sheet names it
