@@ -9,8 +9,8 @@
 
 #include "platform/file_names.h"
 #include "platform/replace_file.h"
-#include "sim/chip_factory.h"
 #include "sim/chip_datasheet.h"
+#include "sim/chip_factory.h"
 
 namespace sim {
 
